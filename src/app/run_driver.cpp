@@ -1,0 +1,105 @@
+#include "app/run_driver.h"
+
+#include <string>
+
+#include "album/album_build.h"
+#include "core/config.h"
+#include "core/traps.h"
+#include "pictures/walk.h"
+
+namespace snapnook {
+
+int PagesFor(int pictures) {
+  int pages = pictures / kPicturesPerPage;
+  if (pictures % kPicturesPerPage > 0) ++pages;
+  return pages;
+}
+
+void RunCreatePictures(Session& session, ClosingQuestion closing) {
+  RunState& state = session.state;
+  MainWindow& window = session.window;
+  state.CountingPass = false;
+
+  // From here on a failing step is passed over without a message.
+  PassOver([&] {
+    const std::string holder = window.Copyright();
+    if (holder != kMakerName) {
+      session.settings.Write(kSettingsApp, kSettingsSection, kSettingsCopyright, holder);
+    }
+  });
+  PassOver([&] {
+    const std::string link = window.CopyrightLink();
+    if (link != state.LoadedCopyrightLink) {
+      session.settings.Write(kSettingsApp, kSettingsSection, kSettingsCopyrightLink, link);
+    }
+  });
+  PassOver([&] { window.SetButtonEnabled(Button::kCancel, false); });
+  PassOver([&] { window.SetButtonEnabled(Button::kLoad, false); });
+  PassOver([&] { window.SetButtonEnabled(Button::kHelpAbout, false); });
+
+  auto enable_buttons = [&] {
+    PassOver([&] { window.SetButtonEnabled(Button::kLoad, true); });
+    PassOver([&] { window.SetButtonEnabled(Button::kHelpAbout, true); });
+    PassOver([&] { window.SetButtonEnabled(Button::kCancel, true); });
+  };
+
+  const std::string typed = window.SourceDir();
+  if (typed.empty()) {
+    PassOver([&] { window.ShowMessage(kNoSourcePrompt, kNoSourceTitle, kMsgCritical); });
+    enable_buttons();
+    return;
+  }
+  if (!session.fs.IsDirectory(typed)) {
+    PassOver([&] { window.ShowMessage(kMissingSourcePrompt, kNoSourceTitle, kMsgCritical); });
+    enable_buttons();
+    return;
+  }
+
+  PassOver([&] { window.SetBusyPointer(true); });
+  std::string source = window.SourceDir();
+  state.PageCount = 0;
+
+  // The probe: a source folder that cannot be listed runs no pass.
+  if (PassOver([&] { session.fs.ListEntries(source); })) {
+    PassOver([&] { window.SetBusyPointer(true); });
+    PassOver([&] {
+      state.PicturesOnPage = 0;
+      state.CountingPass = true;
+      NoPictureSteps count_only;
+      std::string folder = source;
+      WalkFolder(session, count_only, folder, std::string(kPicturePattern));
+    });
+    state.CountingPass = false;
+    PassOver([&] { state.PageCount = PagesFor(state.PicturesOnPage); });
+    PassOver([&] { window.SetProgressVisible(true); });
+    PassOver([&] { window.SetProgressMax(static_cast<float>(state.PicturesOnPage.value())); });
+    PassOver([&] { window.SetProgressValue(0); });
+    PassOver([&] {
+      if (window.IsChecked(CheckBox::kCreateJpg)) {
+        state.ProgressCount = 0;
+        BuildAlbum(session);
+      }
+    });
+    PassOver([&] {
+      if (window.IsChecked(CheckBox::kCreateHtml)) {
+        state.ProgressCount = 0;
+        window.Uncheck(CheckBox::kCreateJpg);
+        BuildAlbum(session);
+      }
+    });
+  }
+
+  PassOver([&] { window.SetBusyPointer(false); });
+  PassOver([&] { window.SetProgressVisible(false); });
+  if (closing == ClosingQuestion::kAsk) {
+    int answer = 0;
+    PassOver([&] { answer = window.ShowMessage(kClosingPrompt, kClosingTitle, kMsgQuestionYesNo); });
+    if (answer == kMsgAnswerYes) {
+      window.EndProgram();
+      return;
+    }
+  }
+  enable_buttons();
+}
+
+}  // namespace snapnook

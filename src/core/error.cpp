@@ -1,0 +1,42 @@
+#include "core/error.h"
+
+#include <cerrno>
+
+namespace snapnook {
+
+SnapError ErrorFromErrno(int err, IoAction action, const std::string& path) {
+  switch (err) {
+    case ENOENT:
+      // Reading a missing file is "File not found"; writing into a missing folder is
+      // "Path not found".
+      if (action == IoAction::kRead) return SnapError(kErrFileNotFound, "File not found: " + path);
+      return SnapError(kErrPathNotFound, "Path not found: " + path);
+    case ENOTDIR:
+      return SnapError(kErrPathNotFound, "Path not found: " + path);
+    case ENOSPC:
+#ifdef EDQUOT
+    case EDQUOT:
+#endif
+      return SnapError(kErrDiskFull, "Disk full: " + path);
+    case EACCES:
+    case EPERM:
+    case EROFS:
+      return SnapError(kErrPermissionDenied, "Permission denied: " + path);
+    default:
+      return SnapError(kErrPathFileAccess, "Path/File access error: " + path);
+  }
+}
+
+SnapError OverflowError() { return SnapError(kErrOverflow, "Overflow"); }
+
+SnapError InvalidPictureError(const std::string& path, const std::string& why) {
+  std::string text = "Invalid picture: " + path;
+  if (!why.empty()) text += " (" + why + ")";
+  return SnapError(kErrInvalidPicture, text);
+}
+
+std::string WalkErrorText(const SnapError& error) {
+  return "Error: " + std::to_string(error.number()) + " - " + error.description();
+}
+
+}  // namespace snapnook

@@ -1,0 +1,48 @@
+// Numbered errors: every failure the program reports carries a number and a description.
+#pragma once
+
+#include <exception>
+#include <string>
+#include <utility>
+
+namespace snapnook {
+
+/// The error numbers the program raises. The descriptions name the file or folder involved.
+enum ErrorNumber : int {
+  kErrOverflow = 6,          // "Overflow": a 16-bit counter passed 32767
+  kErrFileNotFound = 53,     // "File not found: " + path
+  kErrDiskFull = 61,         // "Disk full: " + path
+  kErrPermissionDenied = 70, // "Permission denied: " + path
+  kErrPathFileAccess = 75,   // "Path/File access error: " + path
+  kErrPathNotFound = 76,     // "Path not found: " + path
+  kErrInvalidPicture = 481,  // "Invalid picture: " + path
+};
+
+/// The one exception type of the program: a number and a description.
+class SnapError : public std::exception {
+ public:
+  SnapError(int number, std::string description)
+      : number_(number), description_(std::move(description)) {}
+
+  int number() const noexcept { return number_; }
+  const std::string& description() const noexcept { return description_; }
+  const char* what() const noexcept override { return description_.c_str(); }
+
+ private:
+  int number_;
+  std::string description_;
+};
+
+/// What an I/O operation was doing when errno was set; decides between 53 and 76 for ENOENT.
+enum class IoAction { kRead, kWrite };
+
+/// Turns an errno value from an operation on `path` into the matching numbered error.
+SnapError ErrorFromErrno(int err, IoAction action, const std::string& path);
+
+SnapError OverflowError();
+SnapError InvalidPictureError(const std::string& path, const std::string& why = {});
+
+/// The walk's message text: "Error: " + number + " - " + description.
+std::string WalkErrorText(const SnapError& error);
+
+}  // namespace snapnook

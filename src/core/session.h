@@ -1,0 +1,39 @@
+// The program's context: its state and the ports a run works through.
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "core/file_system.h"
+#include "core/main_window.h"
+#include "core/run_state.h"
+#include "core/settings_store.h"
+
+namespace snapnook {
+
+/// Everything a run needs, for the program's life: the shared run state and the ports to the
+/// main window, the file system and the settings store. The front end (window or terminal)
+/// owns the ports; the session only refers to them.
+struct Session {
+  Session(MainWindow& w, FileSystem& f, SettingsStore& s) : window(w), fs(f), settings(s) {}
+
+  RunState state;
+  MainWindow& window;
+  FileSystem& fs;
+  SettingsStore& settings;
+
+  /// The folder that holds the program's executable; the shipped `default` folder is found
+  /// from it. Empty when unknown.
+  std::string program_folder;
+  /// The user's home folder, for the yearly backup `default` folder. Empty when unknown.
+  std::string home_folder;
+  /// The current year, four digits. Replaceable for tests.
+  std::function<int()> current_year;
+  /// Pictures derived at the same time; 0 means one per core.
+  int jobs = 1;
+};
+
+/// The current year from the system clock (local time).
+int SystemYear();
+
+}  // namespace snapnook

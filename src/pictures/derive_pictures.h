@@ -1,0 +1,35 @@
+// Derived pictures: the album picture, thumbnail and screen copies of one full-size picture.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "core/session.h"
+
+namespace snapnook {
+
+/// Makes the web-sized copies of the pictures of `BIG` folders and writes them into the set
+/// folder above, in the walk's order.
+class PictureDeriver {
+ public:
+  explicit PictureDeriver(Session& session);
+  ~PictureDeriver();
+  PictureDeriver(const PictureDeriver&) = delete;
+  PictureDeriver& operator=(const PictureDeriver&) = delete;
+
+  /// Writes, for the picture `file` of the `BIG` folder `big_folder` (ending with "/"), the
+  /// album picture and the thumbnail and, when "Create 640x480 files" is ticked now, the
+  /// screen copy and for a portrait picture the sideways screen copy. A picture is portrait
+  /// when `BIG/sideways/file` is a file. Throws SnapError for the walk's trap; the outputs
+  /// written before the failure stay.
+  void DerivePictures(const std::string& big_folder, const std::string& file);
+
+  /// Hints that these pictures will be asked for, in this order (see PictureSteps).
+  void BigFolderListed(const std::string& big_folder, const std::vector<std::string>& files);
+  void BigFolderDone(const std::string& big_folder);
+
+ private:
+  Session& session_;
+};
+
+}  // namespace snapnook

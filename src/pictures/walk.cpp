@@ -1,0 +1,114 @@
+#include "pictures/walk.h"
+
+#include <algorithm>
+
+#include "core/error.h"
+#include "core/traps.h"
+#include "pictures/folder_kinds.h"
+
+namespace snapnook {
+namespace {
+
+void AdvanceProgress(Session& session) {
+  ++session.state.ProgressCount;
+  // The bar is left where it is once the count reaches its maximum.
+  const float count = static_cast<float>(session.state.ProgressCount.value());
+  if (session.window.ProgressMax() > count) session.window.SetProgressValue(count);
+}
+
+class Walker {
+ public:
+  Walker(Session& session, PictureSteps& steps) : session_(session), steps_(steps) {}
+
+  void Walk(std::string& folder, const std::string& pattern) {
+    if (!folder.ends_with('/')) folder += '/';
+
+    // A folder reached again below itself through a link is not entered.
+    const std::optional<FileId> id = session_.fs.Identity(folder);
+    if (id && std::find(ancestors_.begin(), ancestors_.end(), *id) != ancestors_.end()) return;
+    if (id) ancestors_.push_back(*id);
+
+    bool big_listed = false;
+    try {
+      WalkBody(folder, pattern, big_listed);
+    } catch (const SnapError& error) {
+      ShowUnexpectedError(session_.window, error);
+    }
+    if (big_listed) steps_.BigFolderDone(folder);
+    if (id) ancestors_.pop_back();
+  }
+
+ private:
+  void WalkBody(const std::string& folder, const std::string& pattern, bool& big_listed) {
+    Session& s = session_;
+    std::vector<std::string> subfolders;
+
+    // Every entry of the folder; set folders get their output folders.
+    for (const std::string& name : s.fs.ListEntries(folder)) {
+      try {
+        s.window.DoEvents();
+        const std::string path = folder + name;
+        if (s.fs.IsDirectory(path)) {
+          if (IsSetFolder(name)) {
+            // An existing folder is the usual case; any failure here is ignored.
+            PassOver([&] { s.fs.CreateDirectory(path + "/640"); });
+            PassOver([&] { s.fs.CreateDirectory(path + "/640/sideways"); });
+            PassOver([&] { s.fs.CreateDirectory(path + "/Thumb"); });
+          }
+          subfolders.push_back(name);
+        }
+      } catch (const SnapError&) {
+        // A system file (".sys") that cannot be examined is passed over.
+        if (!name.ends_with(".sys")) throw;
+      }
+    }
+
+    // The viewer folder holds for this whole folder, whatever the box shows later.
+    const std::string viewer_folder(ViewerFolderFor(s.window.IsChecked(CheckBox::kCreate640)));
+
+    const std::vector<std::string> files = s.fs.ListFiles(folder, pattern);
+    const bool set = IsSetFolder(folder);
+    const bool big = !set && IsBigFolder(folder);
+    if (big && !s.state.CountingPass && !files.empty()) {
+      steps_.BigFolderListed(folder, files);
+      big_listed = true;
+    }
+    for (const std::string& file : files) {
+      s.window.DoEvents();
+      if (set) {
+        s.window.SetStatusText(folder + file);
+        if (s.state.CountingPass) continue;
+        if (!s.window.IsChecked(CheckBox::kCreateHtml)) continue;
+        if (!s.window.IsChecked(CheckBox::kCreateJpg)) AdvanceProgress(s);
+        steps_.WritePictureCells(folder, file, viewer_folder);
+      } else if (big) {
+        s.window.SetStatusText(folder + file);
+        if (s.state.CountingPass) {
+          ++s.state.PicturesOnPage;
+          continue;
+        }
+        AdvanceProgress(s);
+        if (!s.window.IsChecked(CheckBox::kCreateJpg)) continue;
+        steps_.DerivePictures(folder, file);
+      }
+    }
+
+    for (const std::string& name : subfolders) {
+      std::string subfolder = folder + name + "/";
+      Walk(subfolder, pattern);
+    }
+  }
+
+  Session& session_;
+  PictureSteps& steps_;
+  std::vector<FileId> ancestors_;
+};
+
+}  // namespace
+
+void WalkFolder(Session& session, PictureSteps& steps, std::string& folder,
+                const std::string& pattern) {
+  Walker(session, steps).Walk(folder, pattern);
+}
+
+}  // namespace snapnook

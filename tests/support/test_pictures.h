@@ -1,0 +1,41 @@
+// Generated pictures for tests, and what a JPEG file holds.
+#pragma once
+
+#include <string>
+
+namespace snapnook::testing {
+
+enum class PictureKind { kColour, kGray, kCmyk };
+
+/// Writes a JPEG of `width` x `height` with a smooth colour pattern to `path` (its folder must
+/// exist). Optionally grayscale or CMYK, with an EXIF orientation tag (0 for none).
+void WriteTestJpeg(const std::string& path, int width, int height,
+                   PictureKind kind = PictureKind::kColour, int exif_orientation = 0,
+                   int quality = 85);
+
+/// The encoded bytes of such a picture.
+std::string TestJpegBytes(int width, int height, PictureKind kind = PictureKind::kColour,
+                          int exif_orientation = 0, int quality = 85);
+
+/// What a JPEG file holds, as read back by libvips.
+struct JpegFacts {
+  int width = 0;
+  int height = 0;
+  int bands = 0;
+  bool srgb = false;          // interpretation sRGB, 8 bits a band
+  bool has_exif = false;
+  bool has_icc = false;
+  bool progressive = false;
+  int orientation = 0;        // EXIF orientation tag, 0 when absent
+};
+
+/// Reads the facts of a JPEG file; throws std::runtime_error when it is not one.
+JpegFacts ReadJpegFacts(const std::string& path);
+
+/// The mean of each of the three bands of a picture file, 0..255.
+struct MeanColour {
+  double r = 0, g = 0, b = 0;
+};
+MeanColour ReadMeanColour(const std::string& path);
+
+}  // namespace snapnook::testing
