@@ -23,9 +23,7 @@ class AlbumSteps : public PictureSteps {
                        const std::vector<std::string>& files) override {
     deriver_.BigFolderListed(big_folder, files);
   }
-  void BigFolderDone(const std::string& big_folder) override {
-    deriver_.BigFolderDone(big_folder);
-  }
+  void BigFolderDone(const std::string& big_folder) override { deriver_.BigFolderDone(big_folder); }
 
  private:
   PictureDeriver deriver_;

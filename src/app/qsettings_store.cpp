@@ -28,7 +28,8 @@ void QSettingsStore::Write(const std::string& app, const std::string& section,
   settings.setValue(Key(section, key), QString::fromStdString(value));
   settings.sync();
   if (settings.status() != QSettings::NoError) {
-    throw SnapError(kErrPathFileAccess, "Path/File access error: " + settings.fileName().toStdString());
+    throw SnapError(kErrPathFileAccess,
+                    "Path/File access error: " + settings.fileName().toStdString());
   }
 }
 

@@ -93,7 +93,8 @@ void RunCreatePictures(Session& session, ClosingQuestion closing) {
   PassOver([&] { window.SetProgressVisible(false); });
   if (closing == ClosingQuestion::kAsk) {
     int answer = 0;
-    PassOver([&] { answer = window.ShowMessage(kClosingPrompt, kClosingTitle, kMsgQuestionYesNo); });
+    PassOver(
+        [&] { answer = window.ShowMessage(kClosingPrompt, kClosingTitle, kMsgQuestionYesNo); });
     if (answer == kMsgAnswerYes) {
       window.EndProgram();
       return;

@@ -27,7 +27,9 @@ SnapError ErrorFromErrno(int err, IoAction action, const std::string& path) {
   }
 }
 
-SnapError OverflowError() { return SnapError(kErrOverflow, "Overflow"); }
+SnapError OverflowError() {
+  return SnapError(kErrOverflow, "Overflow");
+}
 
 SnapError InvalidPictureError(const std::string& path, const std::string& why) {
   std::string text = "Invalid picture: " + path;

@@ -9,13 +9,13 @@ namespace snapnook {
 
 /// The error numbers the program raises. The descriptions name the file or folder involved.
 enum ErrorNumber : int {
-  kErrOverflow = 6,          // "Overflow": a 16-bit counter passed 32767
-  kErrFileNotFound = 53,     // "File not found: " + path
-  kErrDiskFull = 61,         // "Disk full: " + path
-  kErrPermissionDenied = 70, // "Permission denied: " + path
-  kErrPathFileAccess = 75,   // "Path/File access error: " + path
-  kErrPathNotFound = 76,     // "Path not found: " + path
-  kErrInvalidPicture = 481,  // "Invalid picture: " + path
+  kErrOverflow = 6,           // "Overflow": a 16-bit counter passed 32767
+  kErrFileNotFound = 53,      // "File not found: " + path
+  kErrDiskFull = 61,          // "Disk full: " + path
+  kErrPermissionDenied = 70,  // "Permission denied: " + path
+  kErrPathFileAccess = 75,    // "Path/File access error: " + path
+  kErrPathNotFound = 76,      // "Path not found: " + path
+  kErrInvalidPicture = 481,   // "Invalid picture: " + path
 };
 
 /// The one exception type of the program: a number and a description.

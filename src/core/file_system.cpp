@@ -32,7 +32,9 @@ std::string TemporaryPathFor(const std::string& path) {
          std::to_string(counter++) + std::string(kTempSuffix);
 }
 
-unsigned char LowerAscii(unsigned char c) { return (c >= 'A' && c <= 'Z') ? c + 'a' - 'A' : c; }
+unsigned char LowerAscii(unsigned char c) {
+  return (c >= 'A' && c <= 'Z') ? c + 'a' - 'A' : c;
+}
 
 class PosixOutputFile : public OutputFile {
  public:

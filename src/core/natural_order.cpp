@@ -5,9 +5,13 @@
 namespace snapnook {
 namespace {
 
-bool IsDigit(unsigned char c) { return c >= '0' && c <= '9'; }
+bool IsDigit(unsigned char c) {
+  return c >= '0' && c <= '9';
+}
 
-unsigned char Upper(unsigned char c) { return (c >= 'a' && c <= 'z') ? c - 'a' + 'A' : c; }
+unsigned char Upper(unsigned char c) {
+  return (c >= 'a' && c <= 'z') ? c - 'a' + 'A' : c;
+}
 
 // The run of digits or of non-digits that starts at `pos`.
 std::string_view RunAt(std::string_view s, size_t pos) {

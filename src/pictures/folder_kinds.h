@@ -16,6 +16,8 @@ bool IsBigFolder(std::string_view path);
 
 /// The viewer folder's name for a folder: "640" when "Create 640x480 files" is ticked, else
 /// "big".
-inline std::string_view ViewerFolderFor(bool create_640) { return create_640 ? "640" : "big"; }
+inline std::string_view ViewerFolderFor(bool create_640) {
+  return create_640 ? "640" : "big";
+}
 
 }  // namespace snapnook

@@ -20,7 +20,8 @@ TempTree::TempTree() {
 TempTree::~TempTree() {
   std::error_code ec;
   // Tests may have made folders read-only; give the owner back its rights before removing.
-  for (auto it = fs::recursive_directory_iterator(root_, fs::directory_options::skip_permission_denied, ec);
+  for (auto it = fs::recursive_directory_iterator(
+           root_, fs::directory_options::skip_permission_denied, ec);
        it != fs::recursive_directory_iterator(); it.increment(ec)) {
     if (it->is_directory(ec) && !it->is_symlink(ec)) {
       fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, ec);
@@ -34,7 +35,9 @@ std::string TempTree::Path(const std::string& relative) const {
   return relative.empty() ? root_ : root_ + "/" + relative;
 }
 
-void TempTree::MakeDir(const std::string& relative) const { fs::create_directories(Path(relative)); }
+void TempTree::MakeDir(const std::string& relative) const {
+  fs::create_directories(Path(relative));
+}
 
 void TempTree::WriteFile(const std::string& relative, const std::string& bytes) const {
   const fs::path path = Path(relative);
@@ -67,7 +70,8 @@ std::map<std::string, std::string> TempTree::Snapshot(const std::string& relativ
   std::map<std::string, std::string> files;
   std::error_code ec;
   const fs::path base = Path(relative);
-  for (auto it = fs::recursive_directory_iterator(base, fs::directory_options::skip_permission_denied, ec);
+  for (auto it = fs::recursive_directory_iterator(
+           base, fs::directory_options::skip_permission_denied, ec);
        it != fs::recursive_directory_iterator(); it.increment(ec)) {
     if (it->is_symlink(ec)) {
       if (it->is_directory(ec)) it.disable_recursion_pending();

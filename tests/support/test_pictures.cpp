@@ -52,8 +52,8 @@ std::string TestJpegBytes(int width, int height, PictureKind kind, int exif_orie
   if (exif_orientation > 0) image.set("orientation", exif_orientation);
   VipsBlob* blob = image.jpegsave_buffer(vips::VImage::option()->set("Q", quality));
   size_t size = 0;
-  const void* data = vips_area_get_data(reinterpret_cast<VipsArea*>(blob), &size, nullptr,
-                                        nullptr, nullptr);
+  const void* data =
+      vips_area_get_data(reinterpret_cast<VipsArea*>(blob), &size, nullptr, nullptr, nullptr);
   std::string bytes(static_cast<const char*>(data), size);
   vips_area_unref(reinterpret_cast<VipsArea*>(blob));
   return bytes;
@@ -81,8 +81,8 @@ JpegFacts ReadJpegFacts(const std::string& path) {
     facts.width = image.width();
     facts.height = image.height();
     facts.bands = image.bands();
-    facts.srgb = image.interpretation() == VIPS_INTERPRETATION_sRGB &&
-                 image.format() == VIPS_FORMAT_UCHAR;
+    facts.srgb =
+        image.interpretation() == VIPS_INTERPRETATION_sRGB && image.format() == VIPS_FORMAT_UCHAR;
     facts.has_exif = image.get_typeof(VIPS_META_EXIF_NAME) != 0;
     facts.has_icc = image.get_typeof(VIPS_META_ICC_NAME) != 0;
     facts.progressive = image.get_typeof("interlaced") != 0 && image.get_int("interlaced") != 0;

@@ -22,11 +22,11 @@ struct JpegFacts {
   int width = 0;
   int height = 0;
   int bands = 0;
-  bool srgb = false;          // interpretation sRGB, 8 bits a band
+  bool srgb = false;  // interpretation sRGB, 8 bits a band
   bool has_exif = false;
   bool has_icc = false;
   bool progressive = false;
-  int orientation = 0;        // EXIF orientation tag, 0 when absent
+  int orientation = 0;  // EXIF orientation tag, 0 when absent
 };
 
 /// Reads the facts of a JPEG file; throws std::runtime_error when it is not one.

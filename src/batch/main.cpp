@@ -1,0 +1,199 @@
+// snapnook-batch: the "Create Pictures" run without a window.
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <thread>
+
+#include "app/qsettings_store.h"
+#include "app/run_driver.h"
+#include "batch/terminal_window.h"
+#include "core/config.h"
+#include "core/file_system.h"
+#include "core/session.h"
+#include "pictures/imaging.h"
+
+namespace {
+
+using namespace snapnook;
+
+constexpr const char* kUsage =
+    "Usage: snapnook-batch [OPTIONS] SOURCE\n"
+    "Derives the album pictures of the picture sets below SOURCE and writes the web album.\n"
+    "\n"
+    "  --title TEXT            album title (default: empty)\n"
+    "  --copyright TEXT        copyright holder (default: the remembered value, else \"Korvell\")\n"
+    "  --copyright-link URL    copyright link (default: the remembered value, else the maker's "
+    "address)\n"
+    "  --no-jpgs               leave \"Create JPGs\" unticked\n"
+    "  --no-640                leave \"Create 640x480 files\" unticked\n"
+    "  --no-html               leave \"Create HTML\" unticked\n"
+    "  -j, --jobs N            pictures derived at the same time (default: the number of cores)\n"
+    "  -q, --quiet             no progress display\n"
+    "  -h, --help              this text\n"
+    "      --version           the version\n"
+    "\n"
+    "Exit status: 0 when the run showed no error, 1 when it showed at least one, 2 for bad usage\n"
+    "or an empty or missing source folder.\n";
+
+constexpr int kExitOk = 0;
+constexpr int kExitErrorsShown = 1;
+constexpr int kExitUsage = 2;
+
+// Never writes: snapnook-batch reads the remembered values but leaves them as they are.
+class ReadOnlySettings : public SettingsStore {
+ public:
+  explicit ReadOnlySettings(SettingsStore& store) : store_(store) {}
+  std::string Read(const std::string& app, const std::string& section, const std::string& key,
+                   const std::string& fallback) override {
+    return store_.Read(app, section, key, fallback);
+  }
+  void Write(const std::string&, const std::string&, const std::string&,
+             const std::string&) override {}
+
+ private:
+  SettingsStore& store_;
+};
+
+struct Options {
+  TerminalWindow::Fields fields;
+  std::optional<std::string> copyright;
+  std::optional<std::string> copyright_link;
+  int jobs = 0;
+  bool quiet = false;
+  bool source_given = false;
+};
+
+int UsageError(const std::string& what) {
+  std::fprintf(stderr, "snapnook-batch: %s\nTry 'snapnook-batch --help'.\n", what.c_str());
+  return kExitUsage;
+}
+
+// Parses the command line; returns an exit status when the program should stop now.
+std::optional<int> Parse(int argc, char** argv, Options& options) {
+  bool only_operands = false;
+  for (int i = 1; i < argc; ++i) {
+    std::string_view arg = argv[i];
+    std::optional<std::string> inline_value;
+    if (!only_operands && arg.starts_with("--") && arg.find('=') != std::string_view::npos) {
+      inline_value = std::string(arg.substr(arg.find('=') + 1));
+      arg = arg.substr(0, arg.find('='));
+    }
+    auto value = [&](std::string& out) -> bool {
+      if (inline_value) {
+        out = *inline_value;
+        return true;
+      }
+      if (i + 1 >= argc) return false;
+      out = argv[++i];
+      return true;
+    };
+    std::string text;
+    if (only_operands || arg == "-" || !arg.starts_with("-")) {
+      if (options.source_given) return UsageError("more than one source folder given");
+      options.fields.source_dir = std::string(argv[i]);
+      options.source_given = true;
+    } else if (arg == "--") {
+      only_operands = true;
+    } else if (arg == "-h" || arg == "--help") {
+      std::fputs(kUsage, stdout);
+      return kExitOk;
+    } else if (arg == "--version") {
+      std::printf("snapnook-batch %s\n", std::string(kVersionText).c_str());
+      return kExitOk;
+    } else if (arg == "--title") {
+      if (!value(options.fields.title)) return UsageError("--title needs a value");
+    } else if (arg == "--copyright") {
+      if (!value(text)) return UsageError("--copyright needs a value");
+      options.copyright = text;
+    } else if (arg == "--copyright-link") {
+      if (!value(text)) return UsageError("--copyright-link needs a value");
+      options.copyright_link = text;
+    } else if (arg == "--no-jpgs" && !inline_value) {
+      options.fields.create_jpg = false;
+    } else if (arg == "--no-640" && !inline_value) {
+      options.fields.create_640 = false;
+    } else if (arg == "--no-html" && !inline_value) {
+      options.fields.create_html = false;
+    } else if (arg == "-j" || arg == "--jobs" || (arg.starts_with("-j") && arg.size() > 2)) {
+      if (arg.starts_with("-j") && arg.size() > 2) {
+        text = std::string(arg.substr(2));
+      } else if (!value(text)) {
+        return UsageError("--jobs needs a number");
+      }
+      char* end = nullptr;
+      const long jobs = std::strtol(text.c_str(), &end, 10);
+      if (text.empty() || *end != '\0' || jobs < 1 || jobs > 256) {
+        return UsageError("--jobs takes a whole number from 1 to 256");
+      }
+      options.jobs = static_cast<int>(jobs);
+    } else if (arg == "-q" || arg == "--quiet") {
+      options.quiet = true;
+    } else {
+      return UsageError("unknown option '" + std::string(argv[i]) + "'");
+    }
+  }
+  if (!options.source_given) return UsageError("no source folder given");
+  return std::nullopt;
+}
+
+std::string ProgramFolder() {
+  std::string path(4096, '\0');
+  const ssize_t n = ::readlink("/proc/self/exe", path.data(), path.size() - 1);
+  if (n <= 0) return {};
+  path.resize(static_cast<size_t>(n));
+  return path.substr(0, path.find_last_of('/'));
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  Options options;
+  if (const std::optional<int> status = Parse(argc, argv, options)) return *status;
+
+  QSettingsStore remembered;
+  ReadOnlySettings settings(remembered);
+  // The remembered values, as the window would show them at start-up.
+  std::string holder(kMakerName);
+  std::string link(kMakerWebSite);
+  if (const std::string v =
+          settings.Read(kSettingsApp, kSettingsSection, kSettingsCopyright, kSettingsAbsent);
+      v != kSettingsAbsent) {
+    holder = v;
+  }
+  if (const std::string v =
+          settings.Read(kSettingsApp, kSettingsSection, kSettingsCopyrightLink, kSettingsAbsent);
+      v != kSettingsAbsent) {
+    link = v;
+  }
+  const std::string loaded_link = link;
+  options.fields.copyright = options.copyright.value_or(holder);
+  options.fields.copyright_link = options.copyright_link.value_or(link);
+
+  const bool progress = !options.quiet && ::isatty(STDERR_FILENO);
+  TerminalWindow window(options.fields, stderr, progress);
+  RealFileSystem file_system;
+  Session session(window, file_system, settings);
+  session.state.ProductName = std::string(kProductName);
+  session.state.LoadedCopyrightLink = loaded_link;
+  session.program_folder = ProgramFolder();
+  if (const char* home = std::getenv("HOME")) session.home_folder = home;
+  session.current_year = SystemYear;
+  session.jobs = options.jobs > 0
+                     ? options.jobs
+                     : std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
+  StartImaging();
+
+  RunCreatePictures(session, ClosingQuestion::kSkip);
+  window.FinishProgress();
+
+  int status = kExitOk;
+  for (const std::string& title : window.message_titles()) {
+    if (title == kNoSourceTitle) return kExitUsage;
+    status = kExitErrorsShown;
+  }
+  return status;
+}

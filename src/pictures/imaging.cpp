@@ -1,0 +1,175 @@
+#include "pictures/imaging.h"
+
+#include <vips/vips8>
+
+#include <algorithm>
+#include <mutex>
+
+namespace snapnook {
+namespace {
+
+using vips::VImage;
+using vips::VOption;
+
+// libvips reports decoder warnings through GLib; a bad file becomes our own numbered error.
+void DropWarnings(const gchar*, GLogLevelFlags, const gchar*, gpointer) {}
+
+// A blob over bytes the caller keeps alive for the image's life.
+class Blob {
+ public:
+  explicit Blob(const std::vector<unsigned char>& bytes)
+      : blob_(vips_blob_new(nullptr, bytes.data(), bytes.size())) {}
+  ~Blob() { vips_area_unref(reinterpret_cast<VipsArea*>(blob_)); }
+  Blob(const Blob&) = delete;
+  Blob& operator=(const Blob&) = delete;
+  VipsBlob* get() const { return blob_; }
+
+ private:
+  VipsBlob* blob_;
+};
+
+VOption* LoadOptions() {
+  return VImage::option()
+      ->set("access", VIPS_ACCESS_SEQUENTIAL)
+      ->set("fail_on", VIPS_FAIL_ON_TRUNCATED)
+      ->set("autorotate", false);
+}
+
+// The largest JPEG shrink-on-load factor whose decoded picture still covers `need_w` x `need_h`.
+int ShrinkFor(int width, int height, int need_w, int need_h) {
+  for (int shrink : {8, 4, 2}) {
+    const int w = (width + shrink - 1) / shrink;  // libjpeg rounds scaled sizes up
+    const int h = (height + shrink - 1) / shrink;
+    if (w >= need_w && h >= need_h) return shrink;
+  }
+  return 1;
+}
+
+// Decodes a JPEG picture into memory, shrunk as far as (need_w, need_h) allows.
+VImage Decode(const std::vector<unsigned char>& bytes, const std::string& path, int need_w,
+              int need_h) {
+  if (bytes.empty()) throw InvalidPictureError(path, "empty file");
+  try {
+    Blob blob(bytes);
+    const VImage header = VImage::jpegload_buffer(blob.get(), LoadOptions());
+    const int shrink = ShrinkFor(header.width(), header.height(), need_w, need_h);
+    VImage image = VImage::jpegload_buffer(blob.get(), LoadOptions()->set("shrink", shrink));
+    // Decode once, here; every output is scaled from this copy.
+    return image.copy_memory();
+  } catch (const vips::VError&) {
+    vips_error_clear();
+    throw InvalidPictureError(path);
+  }
+}
+
+// Scales to exactly width x height, whatever the proportions.
+VImage ResizeExact(const VImage& in, int width, int height) {
+  const double hscale = static_cast<double>(width) / in.width();
+  const double vscale = static_cast<double>(height) / in.height();
+  VImage out = in.resize(
+      hscale, VImage::option()->set("vscale", vscale)->set("kernel", VIPS_KERNEL_LANCZOS3));
+  if (out.width() != width || out.height() != height) {
+    // Rounding can leave a pixel over or short: trim or repeat the edge.
+    out = out.embed(0, 0, width, height, VImage::option()->set("extend", VIPS_EXTEND_COPY));
+  }
+  return out;
+}
+
+// Turns any decoded JPEG (sRGB, grayscale, CMYK, with or without a profile) into 8-bit sRGB
+// with three bands.
+VImage ToSrgb(const VImage& in) {
+  VImage out = in;
+  if (out.get_typeof(VIPS_META_ICC_NAME) != 0) {
+    out = out.icc_transform("srgb", VImage::option()->set("embedded", true)->set("depth", 8));
+  } else if (out.interpretation() == VIPS_INTERPRETATION_CMYK) {
+    out =
+        out.icc_transform("srgb", VImage::option()->set("input_profile", "cmyk")->set("depth", 8));
+  } else if (out.interpretation() != VIPS_INTERPRETATION_sRGB) {
+    out = out.colourspace(VIPS_INTERPRETATION_sRGB);
+  }
+  if (out.bands() == 1) out = out.bandjoin({out, out});
+  if (out.bands() > 3) out = out.extract_band(0, VImage::option()->set("n", 3));
+  if (out.format() != VIPS_FORMAT_UCHAR) out = out.cast(VIPS_FORMAT_UCHAR);
+  return out.copy(VImage::option()->set("interpretation", VIPS_INTERPRETATION_sRGB));
+}
+
+std::vector<unsigned char> Encode(const VImage& image) {
+  VipsBlob* blob = image.jpegsave_buffer(VImage::option()
+                                             ->set("Q", 92)
+                                             ->set("strip", true)
+                                             ->set("optimize_coding", true)
+                                             ->set("interlace", false));
+  size_t size = 0;
+  const auto* data = static_cast<const unsigned char*>(
+      vips_area_get_data(reinterpret_cast<VipsArea*>(blob), &size, nullptr, nullptr, nullptr));
+  std::vector<unsigned char> bytes(data, data + size);
+  vips_area_unref(reinterpret_cast<VipsArea*>(blob));
+  return bytes;
+}
+
+// Scales, converts to sRGB and keeps the result in memory (it is encoded and may be scaled on).
+VImage MakeCopy(const VImage& source, int width, int height) {
+  return ToSrgb(ResizeExact(source, width, height)).copy_memory();
+}
+
+}  // namespace
+
+void StartImaging(int threads) {
+  static std::once_flag once;
+  std::call_once(once, [threads] {
+    if (VIPS_INIT("snapnook") != 0) throw SnapError(kErrPathFileAccess, "libvips failed to start");
+    g_log_set_handler("VIPS",
+                      static_cast<GLogLevelFlags>(G_LOG_LEVEL_WARNING | G_LOG_LEVEL_MESSAGE),
+                      DropWarnings, nullptr);
+    // Every picture is new: caching operations would only hold memory.
+    vips_cache_set_max(0);
+    if (threads > 0) vips_concurrency_set(threads);
+  });
+}
+
+DerivedImages MakeDerivedImages(const DeriveInput& input) {
+  StartImaging();
+  const bool portrait = input.portrait;
+  const int album_w = portrait ? kAlbumHeight : kAlbumWidth;
+  const int album_h = portrait ? kAlbumWidth : kAlbumHeight;
+  const int thumb_w = portrait ? kThumbHeight : kThumbWidth;
+  const int thumb_h = portrait ? kThumbWidth : kThumbHeight;
+  const int screen_w = portrait ? kScreenHeight : kScreenWidth;
+  const int screen_h = portrait ? kScreenWidth : kScreenHeight;
+
+  const int need_w = input.make_640 ? std::max(album_w, screen_w) : album_w;
+  const int need_h = input.make_640 ? std::max(album_h, screen_h) : album_h;
+  const VImage full = Decode(input.bytes, input.path, need_w, need_h);
+
+  DerivedImages out;
+  try {
+    const VImage album = MakeCopy(full, album_w, album_h);
+    out.album = Encode(album);
+    // The thumbnail is scaled from the album picture just made.
+    out.thumbnail = Encode(ResizeExact(album, thumb_w, thumb_h));
+    if (input.make_640) out.screen = Encode(MakeCopy(full, screen_w, screen_h));
+  } catch (const vips::VError&) {
+    vips_error_clear();
+    throw InvalidPictureError(input.path);
+  }
+
+  if (input.make_640 && portrait) {
+    if (input.sideways_read_error) {
+      out.sideways_error = input.sideways_read_error;
+    } else {
+      try {
+        const VImage sideways =
+            Decode(input.sideways_bytes, input.sideways_path, kScreenWidth, kScreenHeight);
+        out.sideways_screen = Encode(MakeCopy(sideways, kScreenWidth, kScreenHeight));
+      } catch (const SnapError& error) {
+        out.sideways_error = error;
+      } catch (const vips::VError&) {
+        vips_error_clear();
+        out.sideways_error = InvalidPictureError(input.sideways_path);
+      }
+    }
+  }
+  return out;
+}
+
+}  // namespace snapnook
