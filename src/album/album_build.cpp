@@ -2,6 +2,13 @@
 
 #include <string>
 
+#include "album/index_redirect.h"
+#include "album/page_files.h"
+#include "album/page_footer.h"
+#include "album/page_head.h"
+#include "album/picture_cells.h"
+#include "album/viewer_pages.h"
+#include "album/web_path.h"
 #include "core/config.h"
 #include "core/traps.h"
 #include "pictures/derive_pictures.h"
@@ -10,15 +17,25 @@
 namespace snapnook {
 namespace {
 
-// Hands the walk's pictures to the derive step.
+// Hands the walk's pictures to the derive step and, when this build writes pages, to the
+// page writers.
 class AlbumSteps : public PictureSteps {
  public:
-  explicit AlbumSteps(Session& session) : deriver_(session) {}
+  AlbumSteps(Session& session, PageFiles& pages)
+      : session_(session), pages_(pages), deriver_(session) {}
+
+  /// Set once the index and DjVu pages are open. Until then a picture has no page to go on,
+  /// even if "Create HTML" is ticked during the walk; the next HTML pass writes it.
+  bool writes_pages = false;
 
   void DerivePictures(const std::string& big_folder, const std::string& file) override {
     deriver_.DerivePictures(big_folder, file);
   }
-  void WritePictureCells(const std::string&, const std::string&, const std::string&) override {}
+  void WritePictureCells(const std::string& set_folder, const std::string& file,
+                         const std::string& viewer_folder) override {
+    if (writes_pages)
+      snapnook::WritePictureCells(session_, pages_, set_folder, file, viewer_folder);
+  }
   void BigFolderListed(const std::string& big_folder,
                        const std::vector<std::string>& files) override {
     deriver_.BigFolderListed(big_folder, files);
@@ -26,8 +43,53 @@ class AlbumSteps : public PictureSteps {
   void BigFolderDone(const std::string& big_folder) override { deriver_.BigFolderDone(big_folder); }
 
  private:
+  Session& session_;
+  PageFiles& pages_;
   PictureDeriver deriver_;
 };
+
+// The end of the index and DjVu pages' tables: a spacer row as at a page turn, and an empty
+// row.
+void WriteClosingBlock(PageFiles& pages, PageFile which) {
+  pages.WriteLine(which, "</tr>");
+  pages.WriteLine(which, "<tr>");
+  for (int i = 0; i < 19; ++i) pages.WriteLine(which, "\t<td>&nbsp;</td>");
+  pages.WriteLine(which, "</tr>");
+  pages.WriteLine(which, "<tr>");
+  pages.WriteLine(which, "</table>");
+}
+
+// index.html, the viewer pages, and the index and DjVu pages with their heads. Throws
+// SnapError when one of the pages cannot be written.
+void StartPages(Session& session, PageFiles& pages) {
+  const std::string& folder = session.state.SourceFolder;
+  WriteIndexRedirect(session);
+  CopyViewerPages(session);
+  pages.Open(PageFile::kIndex, folder + kPathSeparator + "page00.htm");
+  pages.Open(PageFile::kDjvu, folder + kPathSeparator + "page00a.htm");
+  WritePageHead(session.state, pages, PageFile::kIndex);
+  WritePageHead(session.state, pages, PageFile::kDjvu);
+}
+
+// The last numbered page's end (when the walk left one open), the closing rows and footers
+// of the index and DjVu pages; every page is closed. A failing step is passed over.
+void FinishPages(Session& session, PageFiles& pages) {
+  RunState& state = session.state;
+  PassOver([&] {
+    if (!pages.IsOpen(PageFile::kNumbered)) return;
+    pages.WriteLine(PageFile::kNumbered, "</table>");
+    WritePageFooter(session, pages, PageFile::kNumbered);
+  });
+  PassOver([&] { pages.Close(PageFile::kNumbered); });
+  PassOver([&] { WriteClosingBlock(pages, PageFile::kIndex); });
+  PassOver([&] { WriteClosingBlock(pages, PageFile::kDjvu); });
+  // The index and DjVu pages' footers lead to page 1.
+  state.PageNumber = 0;
+  PassOver([&] { WritePageFooter(session, pages, PageFile::kIndex); });
+  PassOver([&] { WritePageFooter(session, pages, PageFile::kDjvu); });
+  PassOver([&] { pages.Close(PageFile::kIndex); });
+  PassOver([&] { pages.Close(PageFile::kDjvu); });
+}
 
 }  // namespace
 
@@ -40,11 +102,28 @@ void BuildAlbum(Session& session) {
   state.SourceFolder = session.window.SourceDir();
   std::string walk_folder = state.SourceFolder;
 
-  AlbumSteps steps(session);
+  PageFiles pages(session.fs);
+  AlbumSteps steps(session, pages);
+  if (session.window.IsChecked(CheckBox::kCreateHtml)) {
+    try {
+      StartPages(session, pages);
+    } catch (const SnapError& error) {
+      // Without its fixed pages there is no album to write into; say why.
+      pages.DropAll();
+      ShowUnexpectedError(session.window, error);
+      return;
+    }
+    steps.writes_pages = true;
+  }
+
   // The walk runs only when the source folder can be listed.
   if (PassOver([&] { session.fs.ListEntries(walk_folder); })) {
     WalkFolder(session, steps, walk_folder, std::string(kPicturePattern));
   }
+
+  // The pages opened above are finished whatever "Create HTML" shows now: a page is either
+  // whole or not written at all.
+  if (steps.writes_pages) FinishPages(session, pages);
 }
 
 }  // namespace snapnook

@@ -5,9 +5,16 @@
 
 namespace snapnook {
 
-/// One album pass. Reads the title and source folder from the window, walks the source tree
-/// (deriving pictures when "Create JPGs" is ticked) and, when "Create HTML" is ticked, writes
-/// the album's pages around the walk. Failures are handled inside; it does not throw.
+/// One album pass. Reads the title and source folder from the window and walks the source
+/// tree, deriving pictures when "Create JPGs" is ticked. When "Create HTML" is ticked as it
+/// starts, it also writes the album around the walk: index.html and the viewer pages first,
+/// then the index and DjVu pages, which stay open through the walk while it writes the
+/// numbered pages, and after the walk the last numbered page's end and the index and DjVu
+/// pages' closing rows and footers. Every page it opens is closed before it returns (pages
+/// appear under their names only then), whatever the box shows by then.
+///
+/// When index.html, page00.htm or page00a.htm cannot be written it shows the "Unexpected
+/// Error" message and ends. Other failures are passed over. It does not throw.
 void BuildAlbum(Session& session);
 
 }  // namespace snapnook

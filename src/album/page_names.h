@@ -1,0 +1,20 @@
+// Page numbers as the album's file names and anchors write them.
+#pragma once
+
+#include <string>
+
+namespace snapnook {
+
+/// A number with at least two digits, zero-padded: 1 gives "01", 12 "12", 100 "100".
+inline std::string Format00(int n) {
+  std::string digits = std::to_string(n < 0 ? -n : n);
+  if (digits.size() < 2) digits.insert(0, "0");
+  return n < 0 ? "-" + digits : digits;
+}
+
+/// The file name of numbered page `page`: "page01.htm"; 0 names the index page "page00.htm".
+inline std::string PageFileName(int page) {
+  return "page" + Format00(page) + ".htm";
+}
+
+}  // namespace snapnook
