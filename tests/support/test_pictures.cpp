@@ -97,6 +97,13 @@ JpegFacts ReadJpegFacts(const std::string& path) {
 MeanColour ReadMeanColour(const std::string& path) {
   EnsureVips();
   const vips::VImage image = vips::VImage::new_from_file(path.c_str());
+  return ReadMeanColour(path, 0, 0, image.width(), image.height());
+}
+
+MeanColour ReadMeanColour(const std::string& path, int left, int top, int width, int height) {
+  EnsureVips();
+  const vips::VImage image =
+      vips::VImage::new_from_file(path.c_str()).crop(left, top, width, height);
   MeanColour mean;
   mean.r = image.extract_band(0).avg();
   mean.g = image.bands() > 1 ? image.extract_band(1).avg() : mean.r;

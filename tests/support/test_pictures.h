@@ -37,5 +37,7 @@ struct MeanColour {
   double r = 0, g = 0, b = 0;
 };
 MeanColour ReadMeanColour(const std::string& path);
+/// The same for the region of `width` x `height` pixels at (`left`, `top`).
+MeanColour ReadMeanColour(const std::string& path, int left, int top, int width, int height);
 
 }  // namespace snapnook::testing
