@@ -136,8 +136,8 @@ TEST_F(DeriveTest, GrayCmykAndTaggedPicturesBecomePlainUnrotatedSrgb) {
   ASSERT_EQ(ReadJpegFacts(tree.Path("SET1/BIG/turned.JPG")).orientation, 6);
   for (const char* file : {"gray.JPG", "cmyk.JPG", "turned.JPG"}) {
     Derive(file);
-    for (const std::string folder : {"SET1/", "SET1/Thumb/", "SET1/640/"}) {
-      Size(folder + file);  // checks 3 bands, sRGB, no EXIF, no profile
+    for (const char* folder : {"SET1/", "SET1/Thumb/", "SET1/640/"}) {
+      Size(std::string(folder) + file);  // checks 3 bands, sRGB, no EXIF, no profile
     }
   }
   // The orientation tag is ignored: the blue top-left quarter stays top-left.
