@@ -30,7 +30,7 @@ struct Session {
   /// The current year, four digits. Replaceable for tests.
   std::function<int()> current_year;
   /// Pictures derived at the same time; 0 means one per core.
-  int jobs = 1;
+  int jobs = 0;
 };
 
 /// The current year from the system clock (local time).

@@ -1,30 +1,47 @@
 #include "pictures/derive_pictures.h"
 
+#include <thread>
+
 #include "core/error.h"
-#include "core/folder_lookup.h"
+#include "pictures/derive_pool.h"
 #include "pictures/folder_kinds.h"
-#include "pictures/imaging.h"
 
 namespace snapnook {
 namespace {
-
-constexpr std::string_view kSideways = "sideways";
 
 // The set folder of a `BIG` folder path: the path without its last four characters ("BIG/").
 std::string SetFolderOf(const std::string& big_folder) {
   return big_folder.size() >= 4 ? big_folder.substr(0, big_folder.size() - 4) : std::string();
 }
 
+int WorkerCount(int jobs) {
+  if (jobs > 0) return jobs;
+  return std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
+}
+
 }  // namespace
 
-PictureDeriver::PictureDeriver(Session& session) : session_(session) {}
+PictureDeriver::PictureDeriver(Session& session) : session_(session) {
+  const int workers = WorkerCount(session.jobs);
+  // One job at a time needs no threads: each picture is made at its turn.
+  if (workers > 1) pool_ = std::make_unique<DerivePool>(session.fs, workers, 2 * workers);
+}
+
 PictureDeriver::~PictureDeriver() = default;
 
-void PictureDeriver::BigFolderListed(const std::string&, const std::vector<std::string>&) {}
-void PictureDeriver::BigFolderDone(const std::string&) {}
+void PictureDeriver::BigFolderListed(const std::string& big_folder,
+                                     const std::vector<std::string>& files) {
+  // Start on the folder's pictures now only when they are going to be derived.
+  if (pool_ && session_.window.IsChecked(CheckBox::kCreateJpg)) {
+    pool_->Submit(big_folder, files, session_.window.IsChecked(CheckBox::kCreate640));
+  }
+}
+
+void PictureDeriver::BigFolderDone(const std::string& big_folder) {
+  if (pool_) pool_->Drop(big_folder);
+}
 
 void PictureDeriver::DerivePictures(const std::string& big_folder, const std::string& file) {
-  FileSystem& fs = session_.fs;
   const std::string set_folder = SetFolderOf(big_folder);
   // The copies go into the folder above; that must never be a folder of originals itself.
   if (IsBigFolder(set_folder)) {
@@ -32,43 +49,31 @@ void PictureDeriver::DerivePictures(const std::string& big_folder, const std::st
                     "Permission denied: " + set_folder + " is an original picture folder");
   }
 
-  DeriveInput input;
-  input.path = big_folder + file;
-  input.bytes = fs.ReadFile(input.path);
-  input.make_640 = session_.window.IsChecked(CheckBox::kCreate640);
+  // The box as it is now decides, whatever it was when the picture was started.
+  const bool make_640 = session_.window.IsChecked(CheckBox::kCreate640);
+  PreparedPicture prepared =
+      pool_ ? pool_->Take(big_folder, file, make_640, [this] { session_.window.DoEvents(); })
+            : PreparePicture(session_.fs, big_folder, file, make_640);
+  if (prepared.error) std::rethrow_exception(prepared.error);
 
-  // Portrait when a same-named file lies in the `sideways` folder; a failing lookup means
-  // landscape.
-  if (const auto sideways = FindFolderIgnoringCase(fs, big_folder, std::string(kSideways))) {
-    const std::string path = big_folder + *sideways + "/" + file;
-    input.portrait = fs.IsFile(path);
-    if (input.portrait && input.make_640) {
-      input.sideways_path = path;
-      try {
-        input.sideways_bytes = fs.ReadFile(path);
-      } catch (const SnapError& error) {
-        input.sideways_read_error = error;
-      }
-    }
-  }
-
-  const DerivedImages images = MakeDerivedImages(input);
-
+  const DerivedImages& images = prepared.images;
+  FileSystem& fs = session_.fs;
   fs.WriteFile(set_folder + file, images.album);
   fs.WriteFile(set_folder + "Thumb/" + file, images.thumbnail);
-  if (input.make_640) {
+  if (make_640) {
     fs.WriteFile(set_folder + "640/" + file, images.screen);
-    if (input.portrait) {
+    if (prepared.portrait) {
       if (images.sideways_error) throw *images.sideways_error;
       fs.WriteFile(set_folder + "640/sideways/" + file, images.sideways_screen);
     }
   }
+
   // The window shows the picture worked on (as its largest copy) and the copy saved last.
-  const std::vector<unsigned char>& largest = input.make_640 ? images.screen : images.album;
+  const std::vector<unsigned char>& largest = make_640 ? images.screen : images.album;
   const std::vector<unsigned char>& last_saved = !images.sideways_screen.empty()
                                                      ? images.sideways_screen
-                                                 : input.make_640 ? images.screen
-                                                                  : images.thumbnail;
+                                                 : make_640 ? images.screen
+                                                            : images.thumbnail;
   session_.window.ShowPictures(largest, last_saved);
 }
 

@@ -1,6 +1,7 @@
 // Derived pictures: the album picture, thumbnail and screen copies of one full-size picture.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -8,8 +9,12 @@
 
 namespace snapnook {
 
+class DerivePool;
+
 /// Makes the web-sized copies of the pictures of `BIG` folders and writes them into the set
-/// folder above, in the walk's order.
+/// folder above, in the walk's order. With more than one job (Session::jobs; 0 means one per
+/// core) the pictures of a listed folder are made ahead on worker threads, while the files,
+/// messages and window updates still happen at each picture's turn, exactly as one at a time.
 class PictureDeriver {
  public:
   explicit PictureDeriver(Session& session);
@@ -30,6 +35,7 @@ class PictureDeriver {
 
  private:
   Session& session_;
+  std::unique_ptr<DerivePool> pool_;
 };
 
 }  // namespace snapnook

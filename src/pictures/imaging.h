@@ -51,7 +51,8 @@ struct DerivedImages {
 DerivedImages MakeDerivedImages(const DeriveInput& input);
 
 /// Starts the imaging library; called once before the first MakeDerivedImages (which calls it
-/// too). `threads` is the library's own worker count per operation, 0 for its default.
-void StartImaging(int threads = 0);
+/// too). `threads` is the library's own worker count per operation: 1 by default, since
+/// pictures are made in parallel one per thread; 0 for the library's default.
+void StartImaging(int threads = 1);
 
 }  // namespace snapnook

@@ -92,6 +92,10 @@ class Walker {
         steps_.DerivePictures(folder, file);
       }
     }
+    if (big_listed) {
+      steps_.BigFolderDone(folder);
+      big_listed = false;
+    }
 
     for (const std::string& name : subfolders) {
       std::string subfolder = folder + name + "/";

@@ -104,6 +104,37 @@ TEST_F(BatchTest, ACorruptPictureGivesOneMessageLineAndExitStatusOne) {
   EXPECT_FALSE(tree.Exists("SET2/dsc01.jpg"));
 }
 
+TEST_F(BatchTest, OneJobAndEightJobsWriteTheSameFilesAndMessagesInTheSameOrder) {
+  CameraPictures();
+  for (int i = 1; i <= 12; ++i) {
+    WriteTestJpeg(tree.Path("SET2/BIG/m" + std::to_string(i) + ".JPG"), 900 + 37 * i, 700);
+  }
+  tree.WriteFile("SET2/BIG/m6.JPG", "not a picture");  // in the middle of the folder
+  tree.WriteFile("SET1/BIG/sideways/IMG_0002.JPG", testing::TestJpegBytes(900, 700).substr(0, 300));
+  const Result one = Run("-q -j1 --title Same " + Quote(tree.root()));
+  const auto files_one = tree.Snapshot();
+
+  TempTree again;
+  for (const auto& [path, content] : tree.Snapshot()) {
+    if (path.find("BIG/") != std::string::npos) again.WriteFile(path, content);
+  }
+  const Result eight = Run("-q -j8 --title Same " + Quote(again.root()));
+  EXPECT_EQ(one.status, 1);
+  EXPECT_EQ(eight.status, 1);
+  auto relative = [](std::string text, const std::string& root) {
+    for (size_t at; (at = text.find(root)) != std::string::npos;)
+      text.replace(at, root.size(), "ROOT");
+    return text;
+  };
+  EXPECT_EQ(relative(one.err, tree.root()), relative(eight.err, again.root()));
+  EXPECT_EQ(relative(one.err, tree.root()),
+            "Unexpected Error: Error: 481 - Invalid picture: ROOT/SET1/BIG/sideways/IMG_0002.JPG\n"
+            "Unexpected Error: Error: 481 - Invalid picture: ROOT/SET2/BIG/m6.JPG\n");
+  EXPECT_EQ(files_one, again.Snapshot());
+  EXPECT_TRUE(tree.Exists("SET2/m5.JPG"));
+  EXPECT_FALSE(tree.Exists("SET2/m7.JPG"));
+}
+
 TEST_F(BatchTest, BadUsageAndMissingSourceFoldersExitWithTwo) {
   EXPECT_EQ(Run("").status, 2);
   EXPECT_EQ(Run("--jobs 0 " + Quote(tree.root())).status, 2);

@@ -1,0 +1,139 @@
+#include "pictures/derive_pool.h"
+
+#include <chrono>
+
+#include "core/error.h"
+#include "core/folder_lookup.h"
+
+namespace snapnook {
+
+struct DerivePool::Job {
+  enum class State { kQueued, kRunning, kDone };
+  std::string folder;
+  std::string file;
+  bool make_640 = false;
+  State state = State::kQueued;
+  PreparedPicture result;
+};
+
+PreparedPicture PreparePicture(FileSystem& fs, const std::string& big_folder,
+                               const std::string& file, bool make_640) {
+  PreparedPicture prepared;
+  prepared.make_640 = make_640;
+  try {
+    DeriveInput input;
+    input.path = big_folder + file;
+    input.bytes = fs.ReadFile(input.path);
+    input.make_640 = make_640;
+    // Portrait when a same-named file lies in the `sideways` folder; a failing lookup means
+    // landscape.
+    if (const auto sideways = FindFolderIgnoringCase(fs, big_folder, "sideways")) {
+      const std::string path = big_folder + *sideways + "/" + file;
+      input.portrait = fs.IsFile(path);
+      if (input.portrait && make_640) {
+        input.sideways_path = path;
+        try {
+          input.sideways_bytes = fs.ReadFile(path);
+        } catch (const SnapError& error) {
+          input.sideways_read_error = error;
+        }
+      }
+    }
+    prepared.portrait = input.portrait;
+    prepared.images = MakeDerivedImages(input);
+  } catch (...) {
+    prepared.error = std::current_exception();
+  }
+  return prepared;
+}
+
+DerivePool::DerivePool(FileSystem& fs, int threads, size_t ahead)
+    : fs_(fs), ahead_(std::max<size_t>(1, ahead)) {
+  for (int i = 0; i < std::max(1, threads); ++i) workers_.emplace_back([this] { Work(); });
+}
+
+DerivePool::~DerivePool() {
+  {
+    std::lock_guard lock(mutex_);
+    stopping_ = true;
+    jobs_.clear();
+  }
+  work_ready_.notify_all();
+  for (std::thread& worker : workers_) worker.join();
+}
+
+void DerivePool::Submit(const std::string& big_folder, const std::vector<std::string>& files,
+                        bool make_640) {
+  {
+    std::lock_guard lock(mutex_);
+    for (const std::string& file : files) {
+      auto job = std::make_shared<Job>();
+      job->folder = big_folder;
+      job->file = file;
+      job->make_640 = make_640;
+      jobs_.push_back(std::move(job));
+    }
+  }
+  work_ready_.notify_all();
+}
+
+// The first queued job among the first `ahead_`; the rest wait so that memory stays bounded.
+std::shared_ptr<DerivePool::Job> DerivePool::NextJobLocked() {
+  const size_t window = std::min(ahead_, jobs_.size());
+  for (size_t i = 0; i < window; ++i) {
+    if (jobs_[i]->state == Job::State::kQueued) return jobs_[i];
+  }
+  return nullptr;
+}
+
+void DerivePool::Work() {
+  std::unique_lock lock(mutex_);
+  for (;;) {
+    std::shared_ptr<Job> job;
+    work_ready_.wait(lock, [&] { return stopping_ || (job = NextJobLocked()) != nullptr; });
+    if (stopping_) return;
+    job->state = Job::State::kRunning;
+    lock.unlock();
+    PreparedPicture result = PreparePicture(fs_, job->folder, job->file, job->make_640);
+    lock.lock();
+    job->result = std::move(result);
+    job->state = Job::State::kDone;
+    job_done_.notify_all();
+  }
+}
+
+PreparedPicture DerivePool::Take(const std::string& big_folder, const std::string& file,
+                                 bool make_640, const std::function<void()>& wait_turn) {
+  std::unique_lock lock(mutex_);
+  if (jobs_.empty() || jobs_.front()->folder != big_folder || jobs_.front()->file != file) {
+    lock.unlock();
+    return PreparePicture(fs_, big_folder, file, make_640);
+  }
+  std::shared_ptr<Job> job = jobs_.front();
+  jobs_.pop_front();
+  work_ready_.notify_all();  // one more may start now
+  if (job->state == Job::State::kQueued) {
+    // No worker has started it: do it here rather than wait.
+    lock.unlock();
+    return PreparePicture(fs_, big_folder, file, make_640);
+  }
+  while (job->state != Job::State::kDone) {
+    if (job_done_.wait_for(lock, std::chrono::milliseconds(10)) == std::cv_status::timeout &&
+        job->state != Job::State::kDone && wait_turn) {
+      lock.unlock();
+      wait_turn();  // keeps the window alive while the picture is being made
+      lock.lock();
+    }
+  }
+  lock.unlock();
+  if (job->make_640 != make_640) return PreparePicture(fs_, big_folder, file, make_640);
+  return std::move(job->result);
+}
+
+void DerivePool::Drop(const std::string& big_folder) {
+  std::lock_guard lock(mutex_);
+  std::erase_if(jobs_, [&](const std::shared_ptr<Job>& job) { return job->folder == big_folder; });
+  work_ready_.notify_all();
+}
+
+}  // namespace snapnook

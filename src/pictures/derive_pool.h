@@ -1,0 +1,72 @@
+// Deriving pictures ahead of the walk, on worker threads.
+#pragma once
+
+#include <condition_variable>
+#include <deque>
+#include <exception>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "core/file_system.h"
+#include "pictures/imaging.h"
+
+namespace snapnook {
+
+/// What deriving one picture produced: the encoded copies, or the error reading or decoding
+/// the picture raised. Nothing of it is on disk yet.
+struct PreparedPicture {
+  bool make_640 = false;
+  bool portrait = false;
+  DerivedImages images;
+  std::exception_ptr error;
+};
+
+/// Reads the picture `file` of the `BIG` folder `big_folder` (ending with "/") and, for a
+/// portrait picture, its sideways copy, and makes the derived copies in memory. Reads files
+/// only; safe on any thread. Never throws: failures land in `error`.
+PreparedPicture PreparePicture(FileSystem& fs, const std::string& big_folder,
+                               const std::string& file, bool make_640);
+
+/// Worker threads that prepare the pictures of a `BIG` folder in listing order, a bounded
+/// number ahead of the walk, while the walk takes the results one by one in the same order.
+class DerivePool {
+ public:
+  /// `threads` workers (at least 1); at most `ahead` pictures are prepared or being prepared
+  /// but not yet taken. `fs` must be safe to read from several threads.
+  DerivePool(FileSystem& fs, int threads, size_t ahead);
+  ~DerivePool();
+  DerivePool(const DerivePool&) = delete;
+  DerivePool& operator=(const DerivePool&) = delete;
+
+  /// Queues the pictures of a folder, in the order the walk will take them.
+  void Submit(const std::string& big_folder, const std::vector<std::string>& files, bool make_640);
+
+  /// The prepared picture, made with `make_640`. Takes the queued result when it is the next
+  /// one, waiting for it and calling `wait_turn` about every 10 ms meanwhile; otherwise (not
+  /// queued, or made with another `make_640`) prepares it here.
+  PreparedPicture Take(const std::string& big_folder, const std::string& file, bool make_640,
+                       const std::function<void()>& wait_turn);
+
+  /// Forgets the queued and finished pictures of a folder that the walk will not take.
+  void Drop(const std::string& big_folder);
+
+ private:
+  struct Job;
+  void Work();
+  std::shared_ptr<Job> NextJobLocked();
+
+  FileSystem& fs_;
+  size_t ahead_;
+  std::mutex mutex_;
+  std::condition_variable work_ready_;
+  std::condition_variable job_done_;
+  std::deque<std::shared_ptr<Job>> jobs_;  // in the walk's order
+  bool stopping_ = false;
+  std::vector<std::thread> workers_;
+};
+
+}  // namespace snapnook
