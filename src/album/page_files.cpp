@@ -40,7 +40,7 @@ void PageFiles::WriteLine(PageFile which, std::string_view line) {
 void PageFiles::Close(PageFile which) {
   Slot slot = std::move(SlotOf(which));
   SlotOf(which) = Slot{};
-  if (slot.file && !slot.failure) slot.file->Commit();
+  if (slot.file) slot.file->Commit();  // a broken page has no file left
 }
 
 void PageFiles::DropAll() {
