@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <mutex>
+#include <string_view>
 
 namespace snapnook {
 namespace {
@@ -62,12 +63,13 @@ VImage Decode(const std::vector<unsigned char>& bytes, const std::string& path, 
   }
 }
 
-// Scales to exactly width x height, whatever the proportions.
+// Scales to exactly width x height, whatever the proportions. Lanczos with two lobes: sharp and
+// free of visible ringing at these sizes, and a third cheaper than three lobes.
 VImage ResizeExact(const VImage& in, int width, int height) {
   const double hscale = static_cast<double>(width) / in.width();
   const double vscale = static_cast<double>(height) / in.height();
   VImage out = in.resize(
-      hscale, VImage::option()->set("vscale", vscale)->set("kernel", VIPS_KERNEL_LANCZOS3));
+      hscale, VImage::option()->set("vscale", vscale)->set("kernel", VIPS_KERNEL_LANCZOS2));
   if (out.width() != width || out.height() != height) {
     // Rounding can leave a pixel over or short: trim or repeat the edge.
     out = out.embed(0, 0, width, height, VImage::option()->set("extend", VIPS_EXTEND_COPY));
@@ -77,9 +79,21 @@ VImage ResizeExact(const VImage& in, int width, int height) {
 
 // Turns any decoded JPEG (sRGB, grayscale, CMYK, with or without a profile) into 8-bit sRGB
 // with three bands.
+// Whether the embedded colour profile is an sRGB profile (by its description), so that the
+// pixels are sRGB already.
+bool HasSrgbProfile(const VImage& image) {
+  size_t size = 0;
+  const void* data = image.get_blob(VIPS_META_ICC_NAME, &size);
+  const std::string_view profile(static_cast<const char*>(data), size);
+  return profile.find("sRGB") != std::string_view::npos;
+}
+
 VImage ToSrgb(const VImage& in) {
   VImage out = in;
-  if (out.get_typeof(VIPS_META_ICC_NAME) != 0) {
+  if (out.get_typeof(VIPS_META_ICC_NAME) != 0 && out.interpretation() == VIPS_INTERPRETATION_sRGB &&
+      HasSrgbProfile(out)) {
+    // Already sRGB: no conversion.
+  } else if (out.get_typeof(VIPS_META_ICC_NAME) != 0) {
     out = out.icc_transform("srgb", VImage::option()->set("embedded", true)->set("depth", 8));
   } else if (out.interpretation() == VIPS_INTERPRETATION_CMYK) {
     out =
@@ -94,11 +108,14 @@ VImage ToSrgb(const VImage& in) {
 }
 
 std::vector<unsigned char> Encode(const VImage& image) {
+  // Baseline, 4:2:0 as cameras write, optimised Huffman tables: small files for the web at a
+  // quality where the eye sees no loss.
   VipsBlob* blob = image.jpegsave_buffer(VImage::option()
                                              ->set("Q", 92)
                                              ->set("strip", true)
                                              ->set("optimize_coding", true)
-                                             ->set("interlace", false));
+                                             ->set("interlace", false)
+                                             ->set("subsample_mode", VIPS_FOREIGN_SUBSAMPLE_ON));
   size_t size = 0;
   const auto* data = static_cast<const unsigned char*>(
       vips_area_get_data(reinterpret_cast<VipsArea*>(blob), &size, nullptr, nullptr, nullptr));

@@ -42,7 +42,7 @@ struct DerivedImages {
 /// thumbnail scaled from it (74 x 55), and with make_640 the screen copy (640 x 480) and, for a
 /// portrait picture, the sideways screen copy (640 x 480) from the sideways picture. Each
 /// picture is decoded once, shrunk on load as far as the largest output allows, and scaled to
-/// the exact size with a Lanczos filter. EXIF orientation is ignored; colour profiles,
+/// the exact size with a Lanczos (a = 2) filter. EXIF orientation is ignored; colour profiles,
 /// grayscale and CMYK become sRGB.
 ///
 /// Pure: touches no file and no window; safe to call from any thread.
