@@ -39,6 +39,8 @@ class PictureArea;
 /// Closing the window by its frame during a run hides it at once and ends the program at the
 /// run's next turn of the event loop, unwinding the run so that no file is left half-written.
 class Form1 : public QWidget, public MainWindow, public StartupWindow {
+  Q_OBJECT
+
  public:
   /// `fs` and `settings` must outlive the window.
   Form1(FileSystem& fs, SettingsStore& settings, QWidget* parent = nullptr);

@@ -24,6 +24,8 @@ QStringList MountedDriveRoots();
 /// The folder list `Dir1`: the current folder's ancestors, the folder itself and its
 /// subfolders, as an indented tree. A double-click or Enter on a folder opens it.
 class FolderList : public QTreeWidget {
+  Q_OBJECT
+
  public:
   explicit FolderList(QWidget* parent = nullptr);
 
@@ -52,6 +54,8 @@ class FolderList : public QTreeWidget {
 /// OK (`cmdOK`) hides it as accepted; Esc or the frame's close control hide it as rejected.
 /// Newly created, it shows the drive and folder of the program's current working folder.
 class Form2 : public QDialog {
+  Q_OBJECT
+
  public:
   explicit Form2(QWidget* owner);
 

@@ -11,6 +11,8 @@ namespace snapnook {
 /// Shows an encoded JPEG scaled down (never up) to fit inside the area, centred, with its
 /// proportions kept. Data that cannot be decoded, or no data, leaves the area empty.
 class PictureArea : public QFrame {
+  Q_OBJECT
+
  public:
   explicit PictureArea(QWidget* parent = nullptr);
 

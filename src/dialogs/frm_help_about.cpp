@@ -101,14 +101,12 @@ frmHelpAbout::frmHelpAbout(const std::string& product_name, QWidget* parent)
   connect(web, &QPushButton::clicked, this, &frmHelpAbout::OpenWebSite);
 
   // OK is the default button (Enter) and, through QDialog::reject, Esc does the same: hide.
-  auto* ok = new QPushButton(QStringLiteral("OK"), this);
-  ok->setObjectName(QStringLiteral("Command1"));
-  ok->setGeometry(228, 464, 113, 33);
-  ok->setDefault(true);
-  connect(ok, &QPushButton::clicked, this, &QDialog::accept);
-
-  setTabOrder(ok, web);
-  ok->setFocus();
+  ok_ = new QPushButton(QStringLiteral("OK"), this);
+  ok_->setObjectName(QStringLiteral("Command1"));
+  ok_->setGeometry(228, 464, 113, 33);
+  ok_->setDefault(true);
+  connect(ok_, &QPushButton::clicked, this, &QDialog::accept);
+  setTabOrder(ok_, web);
 
   if (const QScreen* screen = QGuiApplication::primaryScreen()) {
     move(screen->availableGeometry().center() - rect().center());
@@ -138,6 +136,8 @@ void frmHelpAbout::OpenWebSite() {
 void frmHelpAbout::showEvent(QShowEvent* event) {
   closed_by_frame_ = false;
   QDialog::showEvent(event);
+  // Every showing starts on OK, the first control in the keyboard order.
+  ok_->setFocus();
 }
 
 void frmHelpAbout::closeEvent(QCloseEvent* event) {

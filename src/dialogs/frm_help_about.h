@@ -7,6 +7,7 @@
 #include <QDialog>
 
 class QLabel;
+class QPushButton;
 
 namespace snapnook {
 
@@ -22,6 +23,8 @@ std::string HelpInstructionsText();
 /// focus, hide it; the frame's close box closes it, after which ClosedByFrame() is true and its
 /// owner is expected to create a new one for the next "Help".
 class frmHelpAbout : public QDialog {
+  Q_OBJECT
+
  public:
   explicit frmHelpAbout(const std::string& product_name, QWidget* parent = nullptr);
 
@@ -41,6 +44,7 @@ class frmHelpAbout : public QDialog {
 
   QLabel* copyright_ = nullptr;
   QLabel* instructions_ = nullptr;
+  QPushButton* ok_ = nullptr;
   bool closed_by_frame_ = false;
 };
 

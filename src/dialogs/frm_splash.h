@@ -19,6 +19,8 @@ std::string SplashVersionText();
 /// `dismissed` and closes it (it deletes itself when closed). Clicks on its labels and logo and
 /// keys without a character do nothing.
 class frmSplash : public QWidget {
+  Q_OBJECT
+
  public:
   /// `dismissed` must outlive the window.
   frmSplash(bool& dismissed, const std::string& product_name, QWidget* parent = nullptr);

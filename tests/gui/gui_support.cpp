@@ -79,6 +79,12 @@ void User::Look() {
   inside_ = false;
 }
 
+void UrlCatcher::Open(const QUrl& url) {
+  opened.append(url);
+  const QCursor* cursor = QApplication::overrideCursor();
+  busy_while_opening = cursor != nullptr && cursor->shape() == Qt::WaitCursor;
+}
+
 void GuiTest::SetUp() {
   App();
   // Each test gets its own settings folder: QSettings reads and writes only there.

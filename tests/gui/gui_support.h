@@ -11,6 +11,7 @@
 #include <QMessageBox>
 #include <QString>
 #include <QTimer>
+#include <QUrl>
 #include <QWidget>
 
 #include <gtest/gtest.h>
@@ -37,6 +38,17 @@ QWidget* TopLevel(const char* name);
 
 /// A clock for start-up that lets the splash wait end after one turn.
 SecondsClock InstantClock();
+
+/// Takes the place of the desktop's browser: records the addresses it is asked to open.
+class UrlCatcher : public QObject {
+  Q_OBJECT
+ public:
+  QList<QUrl> opened;
+  bool busy_while_opening = false;
+
+ public slots:
+  void Open(const QUrl& url);
+};
 
 /// A message box the user saw.
 struct SeenMessage {
