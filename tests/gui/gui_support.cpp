@@ -21,11 +21,16 @@ QApplication& App() {
   return *app;
 }
 
-QWidget* TopLevel(const char* name) {
-  for (QWidget* widget : QApplication::topLevelWidgets()) {
-    if (widget->objectName() == QLatin1String(name) && widget->isVisible()) return widget;
-  }
-  return nullptr;
+QStringList TabOrder(QWidget* first) {
+  QStringList order;
+  QWidget* widget = first;
+  do {
+    if ((widget->focusPolicy() & Qt::TabFocus) && !widget->objectName().isEmpty()) {
+      order << widget->objectName();
+    }
+    widget = widget->nextInFocusChain();
+  } while (widget != first && order.size() < 100);
+  return order;
 }
 
 SecondsClock InstantClock() {

@@ -10,6 +10,7 @@
 #include <QApplication>
 #include <QMessageBox>
 #include <QString>
+#include <QStringList>
 #include <QTimer>
 #include <QUrl>
 #include <QWidget>
@@ -33,8 +34,8 @@ T* Child(const QObject* parent, const char* name) {
   return child;
 }
 
-/// The visible top-level window named `name`, or null.
-QWidget* TopLevel(const char* name);
+/// The names of the named controls that Tab visits, starting at `first`.
+QStringList TabOrder(QWidget* first);
 
 /// A clock for start-up that lets the splash wait end after one turn.
 SecondsClock InstantClock();

@@ -129,12 +129,7 @@ TEST_F(MainWindowTest, EveryControlStartsInPlaceAndInItsInitialState) {
 
 TEST_F(MainWindowTest, KeyboardOrderFollowsTheTabIndexes) {
   Form1& w = OpenWindow();
-  QStringList order;
-  QWidget* widget = Button("cmdLoad");
-  do {
-    if (widget->focusPolicy() & Qt::TabFocus) order << widget->objectName();
-    widget = widget->nextInFocusChain();
-  } while (widget != Button("cmdLoad") && order.size() < 40);
+  const QStringList order = TabOrder(Button("cmdLoad"));
   const QStringList expected = {"cmdLoad",      "txtSourceDir",     "cmdSrc",      "txtTitle",
                                 "chkCreateJPG", "chkCreateHTML",    "chk640",      "cmdCancel",
                                 "txtCopyright", "txtCopyrightLink", "cmdHelpAbout"};
