@@ -11,6 +11,7 @@ packages=(
   libgtest-dev libgmock-dev
   xvfb xdotool x11-utils imagemagick
   time
+  fonts-liberation librsvg2-bin openbox dpkg-dev
 )
 if [[ "${1:-}" == "--browser" ]]; then
   packages+=(chromium)

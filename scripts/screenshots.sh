@@ -45,8 +45,8 @@ for i in "${!colours[@]}"; do
   convert -seed "$i" -size 3000x2000 "plasma:${colours[i]}" -blur 0x2 -quality 88 \
     "$work/pictures/$i.jpg"
 done
-for i in $(seq 1 40); do
-  cp "$work/pictures/$((i % 6)).jpg" "$source/SET$(((i - 1) / 20 + 1))/BIG/IMG_$(printf %04d "$i").JPG"
+for i in $(seq 1 120); do
+  cp "$work/pictures/$((i % 6)).jpg" "$source/SET$(((i - 1) / 60 + 1))/BIG/IMG_$(printf %04d "$i").JPG"
 done
 convert "$work/pictures/0.jpg" -rotate 90 "$source/SET1/BIG/IMG_0041.JPG"
 convert "$work/pictures/0.jpg" "$source/SET1/BIG/sideways/IMG_0041.JPG"
@@ -56,7 +56,9 @@ shot() {  # shot WINDOW FILE: the window with its frame
   echo "saved $out/$2"
 }
 click() {  # click WINDOW X Y, in the window's own coordinates
-  xdotool mousemove --window "$1" "$2" "$3" click 1
+  xdotool mousemove --window "$1" "$2" "$3"
+  sleep 0.1
+  xdotool click 1
 }
 
 "$program" >"$work/program.log" 2>&1 &
@@ -76,8 +78,17 @@ xdotool type --delay 5 "$source"
 click "$main" 190 41
 xdotool type --delay 5 "Summer Holiday"
 click "$main" 58 172
-sleep 1.5
-shot "$main" main-window.png
+# Screenshots through the run until the closing question comes; keep one from a third of the
+# way, when the pictures are being made.
+frames=()
+for n in $(seq 300); do
+  xdotool search --onlyvisible --name '^HTML was created successfully$' >/dev/null && break
+  import -frame -window "$main" "$work/run-$n.png" 2>/dev/null && frames+=("$work/run-$n.png")
+  sleep 0.2
+done
+((${#frames[@]})) || { echo "no screenshot during the run" >&2; exit 1; }
+cp "${frames[${#frames[@]} / 3]}" "$out/main-window.png"
+echo "saved $out/main-window.png (${#frames[@]} taken during the run)"
 
 question=$(xdotool search --sync --onlyvisible --name '^HTML was created successfully$' | head -1)
 sleep 0.3
@@ -101,9 +112,13 @@ xdotool key Escape
 sleep 0.3
 
 click "$main" 178 172  # Close
-for _ in $(seq 50); do kill -0 "$program_pid" 2>/dev/null || break; sleep 0.1; done
-if kill -0 "$program_pid" 2>/dev/null; then
-  echo "the program did not end on Close" >&2
+(sleep 5 && kill "$program_pid" 2>/dev/null) &
+watchdog=$!
+status=0
+wait "$program_pid" || status=$?
+kill "$watchdog" 2>/dev/null || true
+if ((status != 0)); then
+  echo "the program did not end cleanly on Close (status $status)" >&2
   exit 1
 fi
 ls "$source"/*.htm* >/dev/null || { echo "the run wrote no pages" >&2; exit 1; }
