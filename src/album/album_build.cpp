@@ -72,23 +72,41 @@ void StartPages(Session& session, PageFiles& pages) {
 }
 
 // The last numbered page's end (when the walk left one open), the closing rows and footers
-// of the index and DjVu pages; every page is closed. A failing step is passed over.
+// of the index and DjVu pages; every page is closed. A failing step is passed over, but a page
+// that cannot be finished is not put in place, so the failure is shown, unless the page had
+// already failed during the walk, whose trap showed it.
 void FinishPages(Session& session, PageFiles& pages) {
   RunState& state = session.state;
-  PassOver([&] {
+  // The pages whose failure has been shown: those that failed in the walk, by its trap.
+  bool shown[3];
+  const auto slot = [](PageFile which) { return static_cast<int>(which) - 1; };
+  for (PageFile which : {PageFile::kNumbered, PageFile::kIndex, PageFile::kDjvu}) {
+    shown[slot(which)] = pages.HasFailed(which);
+  }
+  const auto step = [&](PageFile which, auto&& work) {
+    try {
+      work();
+    } catch (const SnapError& error) {
+      if (shown[slot(which)]) return;
+      shown[slot(which)] = true;
+      PassOver([&] { ShowUnexpectedError(session.window, error); });
+    } catch (const std::exception&) {
+    }
+  };
+  step(PageFile::kNumbered, [&] {
     if (!pages.IsOpen(PageFile::kNumbered)) return;
     pages.WriteLine(PageFile::kNumbered, "</table>");
     WritePageFooter(session, pages, PageFile::kNumbered);
   });
-  PassOver([&] { pages.Close(PageFile::kNumbered); });
-  PassOver([&] { WriteClosingBlock(pages, PageFile::kIndex); });
-  PassOver([&] { WriteClosingBlock(pages, PageFile::kDjvu); });
+  step(PageFile::kNumbered, [&] { pages.Close(PageFile::kNumbered); });
+  step(PageFile::kIndex, [&] { WriteClosingBlock(pages, PageFile::kIndex); });
+  step(PageFile::kDjvu, [&] { WriteClosingBlock(pages, PageFile::kDjvu); });
   // The index and DjVu pages' footers lead to page 1.
   state.PageNumber = 0;
-  PassOver([&] { WritePageFooter(session, pages, PageFile::kIndex); });
-  PassOver([&] { WritePageFooter(session, pages, PageFile::kDjvu); });
-  PassOver([&] { pages.Close(PageFile::kIndex); });
-  PassOver([&] { pages.Close(PageFile::kDjvu); });
+  step(PageFile::kIndex, [&] { WritePageFooter(session, pages, PageFile::kIndex); });
+  step(PageFile::kDjvu, [&] { WritePageFooter(session, pages, PageFile::kDjvu); });
+  step(PageFile::kIndex, [&] { pages.Close(PageFile::kIndex); });
+  step(PageFile::kDjvu, [&] { pages.Close(PageFile::kDjvu); });
 }
 
 }  // namespace

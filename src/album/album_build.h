@@ -13,8 +13,10 @@ namespace snapnook {
 /// pages' closing rows and footers. Every page it opens is closed before it returns (pages
 /// appear under their names only then), whatever the box shows by then.
 ///
-/// When index.html, page00.htm or page00a.htm cannot be written it shows the "Unexpected
-/// Error" message and ends. Other failures are passed over. It does not throw.
+/// When index.html, page00.htm or page00a.htm cannot be started it shows the "Unexpected
+/// Error" message and ends. A page that cannot be finished or put in place after the walk is
+/// shown the same way, and the build goes on with the next page. Other failures are passed
+/// over. It does not throw.
 void BuildAlbum(Session& session);
 
 }  // namespace snapnook

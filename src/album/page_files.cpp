@@ -20,6 +20,10 @@ bool PageFiles::IsOpen(PageFile which) const {
   return SlotOf(which).open;
 }
 
+bool PageFiles::HasFailed(PageFile which) const {
+  return SlotOf(which).failure.has_value();
+}
+
 void PageFiles::WriteLine(PageFile which, std::string_view line) {
   Slot& slot = SlotOf(which);
   if (slot.failure) throw *slot.failure;

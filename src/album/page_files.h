@@ -38,6 +38,9 @@ class PageFiles {
   /// Whether `which` was opened and is neither closed nor dropped (a failed open counts).
   bool IsOpen(PageFile which) const;
 
+  /// Whether opening or writing `which` has failed since it was opened.
+  bool HasFailed(PageFile which) const;
+
   /// Writes one line of UTF-8 text as page text (see PageText), ended by CR LF. Throws
   /// SnapError when the page is not open or the write fails; after a failed write the page is
   /// broken and every later write raises the same error.

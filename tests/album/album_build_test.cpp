@@ -121,7 +121,9 @@ TEST_F(AlbumBuildTest, AFailedIndexPageWriteLeavesTheOldPageAndTheBuildGoesOn) {
   tree.WriteFile("album/page00.htm", "old index page");
   fs.fail_commit = {"page00.htm"};
   BuildAlbum(session);
-  EXPECT_TRUE(window.messages.empty());  // from here on the build passes failures over
+  // The page is not put in place, and the user is told.
+  EXPECT_EQ(window.UnexpectedErrors(),
+            std::vector<std::string>{"Error: 61 - Disk full: " + album + "/page00.htm"});
   EXPECT_EQ(Read("page00.htm"), "old index page");
   EXPECT_TRUE(Read("page00a.htm").ends_with("</html>\r\n"));
   EXPECT_TRUE(Read("page01.htm").ends_with("</html>\r\n"));
