@@ -134,10 +134,17 @@ void BuildAlbum(Session& session) {
     steps.writes_pages = true;
   }
 
-  // The walk runs only when the source folder can be listed.
-  if (PassOver([&] { session.fs.ListEntries(walk_folder); })) {
-    WalkFolder(session, steps, walk_folder, std::string(kPicturePattern));
+  // The walk runs only when the source folder can be listed; when it cannot, the album is
+  // finished without pictures, and the user must know why.
+  bool listed = false;
+  try {
+    session.fs.ListEntries(walk_folder);
+    listed = true;
+  } catch (const SnapError& error) {
+    PassOver([&] { ShowUnexpectedError(session.window, error); });
+  } catch (const std::exception&) {
   }
+  if (listed) WalkFolder(session, steps, walk_folder, std::string(kPicturePattern));
 
   // The pages opened above are finished whatever "Create HTML" shows now: a page is either
   // whole or not written at all.

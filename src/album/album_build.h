@@ -15,8 +15,8 @@ namespace snapnook {
 ///
 /// When index.html, page00.htm or page00a.htm cannot be started it shows the "Unexpected
 /// Error" message and ends. A page that cannot be finished or put in place after the walk is
-/// shown the same way, and the build goes on with the next page. Other failures are passed
-/// over. It does not throw.
+/// shown the same way, and the build goes on with the next page; so is a source folder that
+/// cannot be listed (the walk is skipped). Other failures are passed over. It does not throw.
 void BuildAlbum(Session& session);
 
 }  // namespace snapnook

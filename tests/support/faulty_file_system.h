@@ -1,0 +1,88 @@
+// A file system that fails on demand: every operation that can fail is counted, and the N-th
+// one raises the numbered error a chosen errno gives.
+#pragma once
+
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/error.h"
+#include "core/file_system.h"
+
+// In a namespace of its own: the album tests have a simpler fault-injecting file system of the
+// same name.
+namespace snapnook::testing::faults {
+
+/// The operations a FaultyFileSystem counts. Copies are counted as their read, file creation,
+/// write and commit.
+enum class FsOp {
+  kListEntries,
+  kListFiles,
+  kCreateDirectory,
+  kReadFile,
+  kCreateFile,
+  kWrite,
+  kCommit
+};
+
+const char* FsOpName(FsOp op);
+
+/// One counted operation: what it was and the path it named (the real name for writes).
+struct FsCall {
+  FsOp op;
+  std::string path;
+};
+
+/// Wraps another file system (usually RealFileSystem) and passes every call through, except
+/// that the operation numbered `FailAt` (counting from 1) throws the error that errno `err`
+/// gives for its path, through ErrorFromErrno, instead of doing anything. A failed write or
+/// commit behaves as the real one does afterwards: the temporary file is gone, and the file
+/// refuses every further write.
+///
+/// Counting is in call order and safe from any thread, but only calls made on one thread come
+/// in a repeatable order: tests that walk over every operation run with one job.
+class FaultyFileSystem : public FileSystem {
+ public:
+  explicit FaultyFileSystem(FileSystem& inner) : inner_(inner) {}
+
+  /// The operation numbered `n` (from 1) fails with `err`; 0 means none does. Restarts the
+  /// count and the record.
+  void FailAt(long n, int err);
+  /// No operation fails; restarts the count and the record.
+  void FailNever() { FailAt(0, 0); }
+
+  /// Operations counted since the last FailAt.
+  long count() const;
+  /// Every counted operation since the last FailAt, in order.
+  std::vector<FsCall> calls() const;
+  /// The operation that was made to fail, once it was reached.
+  std::optional<FsCall> failed() const;
+  /// The error the failed operation raised, once it was reached.
+  std::optional<SnapError> failure() const;
+
+  std::vector<std::string> ListEntries(const std::string& folder) override;
+  std::vector<std::string> ListFiles(const std::string& folder, std::string_view pattern) override;
+  bool IsDirectory(const std::string& path) override { return inner_.IsDirectory(path); }
+  bool IsFile(const std::string& path) override { return inner_.IsFile(path); }
+  std::optional<FileId> Identity(const std::string& path) override { return inner_.Identity(path); }
+  void CreateDirectory(const std::string& path) override;
+  std::vector<unsigned char> ReadFile(const std::string& path) override;
+  std::unique_ptr<OutputFile> CreateFile(const std::string& path) override;
+
+  /// Counts one operation; throws the injected error when it is the one to fail. Used by the
+  /// output files too.
+  void Count(FsOp op, const std::string& path, IoAction action);
+
+ private:
+  FileSystem& inner_;
+  mutable std::mutex mutex_;
+  long fail_at_ = 0;
+  int errno_ = 0;
+  std::vector<FsCall> calls_;
+  std::optional<FsCall> failed_;
+  std::optional<SnapError> failure_;
+};
+
+}  // namespace snapnook::testing::faults
