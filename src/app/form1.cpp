@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <exception>
 
 #include <QApplication>
 #include <QCheckBox>
@@ -35,6 +36,12 @@ constexpr int kStatusHeight = 17;
 // unwinds the run (its files are written whole or not at all) back to "Create Pictures",
 // which then ends the program. It is no std::exception, so no step of the run passes it over.
 struct RunAbandoned {};
+
+// Throws RunAbandoned once the user asked to end the program, unless the run is already
+// unwinding (a window call from a destructor must not throw).
+void ThrowIfAbandoned(bool end_requested) {
+  if (end_requested && std::uncaught_exceptions() == 0) throw RunAbandoned{};
+}
 
 QString Qs(const std::string& text) {
   return QString::fromStdString(text);
@@ -304,7 +311,9 @@ void Form1::SetProgressValue(float value) {
 }
 
 int Form1::ShowMessage(const std::string& prompt, const std::string& title, int code) {
-  if (end_requested_) throw RunAbandoned{};
+  ThrowIfAbandoned(end_requested_);
+  // The program is ending: nothing more is asked.
+  if (end_requested_) return kMsgAnswerNo;
   QMessageBox box(IconFor(code), Qs(title), Qs(prompt), ButtonsFor(code), this);
   box.setObjectName(QStringLiteral("MsgBox"));
   box.setTextFormat(Qt::PlainText);
@@ -314,7 +323,7 @@ int Form1::ShowMessage(const std::string& prompt, const std::string& title, int 
 
 void Form1::DoEvents() {
   QCoreApplication::processEvents();
-  if (end_requested_) throw RunAbandoned{};
+  ThrowIfAbandoned(end_requested_);
 }
 
 void Form1::SetBusyPointer(bool busy) {

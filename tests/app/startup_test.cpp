@@ -125,24 +125,12 @@ TEST_F(StartupTest, StoredMarkerCountsAsAbsentButAnEmptyValueIsAValue) {
   EXPECT_EQ(window.link, "");
   EXPECT_EQ(state.LoadedCopyrightLink, "");
 
-  RunState other;
-  MemorySettings marked;
-  RecordingWindow other_window(other);
-  Store(marked, "copyright", "");
-  Store(marked, "copyrightLink", "<empty>");
-  SetDefaults(other, other_window);
-  LoadSettings(other, marked, other_window);
-  EXPECT_EQ(other_window.copyright, "");
-  EXPECT_EQ(other_window.link, kMakerSite);
-  EXPECT_EQ(other.LoadedCopyrightLink, kMakerSite);
-}
-
-TEST_F(StartupTest, ValuesStoredUnderOtherNamesAreNotRead) {
-  settings.values["Korvell/Other/copyright"] = "Wrong section";
-  settings.values["Snapnook/Snapnook/copyright"] = "Wrong application";
-  settings.values["Korvell/Snapnook/Copyright"] = "Wrong letter case";
+  Store(settings, "copyright", "");
+  Store(settings, "copyrightLink", "<empty>");
   Load();
-  EXPECT_EQ(window.copyright, "Korvell");
+  EXPECT_EQ(window.copyright, "");
+  EXPECT_EQ(window.link, kMakerSite);
+  EXPECT_EQ(state.LoadedCopyrightLink, kMakerSite);
 }
 
 // The wait ends at the start time plus two seconds, rounded to a whole second with halves

@@ -201,19 +201,6 @@ TEST_F(MainWindowTest, EmptySourceIsReportedAndNoPassRuns) {
   EXPECT_FALSE(w.RunInProgress());
 }
 
-TEST_F(MainWindowTest, MissingSourceFolderIsReported) {
-  OpenWindow();
-  Field("txtSourceDir")->setText(QString::fromStdString(tree.Path("no such folder")));
-  User user;
-  QTest::mouseClick(Button("cmdLoad"), Qt::LeftButton);
-  ASSERT_EQ(user.messages.size(), 1u);
-  EXPECT_EQ(user.messages[0].title, "No Source Directory");
-  EXPECT_EQ(user.messages[0].prompt, "Source directory does not exist.");
-  EXPECT_EQ(user.messages[0].icon, QMessageBox::Critical);
-  EXPECT_TRUE(AllButtonsEnabled());
-  EXPECT_FALSE(tree.Exists("no such folder"));
-}
-
 TEST_F(MainWindowTest, RunWithAllThreeBoxesMakesTheAlbumAndShowsItsProgress) {
   MakePictures();
   Form1& w = OpenWindow();
