@@ -6,10 +6,7 @@ cd "$(dirname "$0")/.."
 build=${1:-build}
 
 bash scripts/install-deps.sh --browser
-if [[ -f tests/browser/package.json ]]; then
-  (cd tests/browser && { npm ci --no-audit --no-fund || npm install --no-audit --no-fund; })
-fi
 
 cmake -S . -B "$build" -G Ninja -DSNAPNOOK_WERROR=ON
 cmake --build "$build" -j"$(nproc)"
-QT_QPA_PLATFORM=offscreen ctest --test-dir "$build" --output-on-failure -j"$(nproc)"
+QT_QPA_PLATFORM=offscreen ctest --test-dir "$build" --output-on-failure --timeout 900 -j"$(nproc)"

@@ -39,7 +39,11 @@ class HelpTest : public GuiTest {
       seen = {help, help->windowTitle(), Child<QLabel>(help, "lblCopyright")->text(),
               Child<QLabel>(help, "lblInstructions")->text()};
       leave(*help);
-      EXPECT_FALSE(help->isVisible());
+      if (help->isVisible()) {
+        // Fail once and let the test go on, rather than meet the same window at every turn.
+        ADD_FAILURE() << "the help window is still shown";
+        help->hide();
+      }
     };
     QTest::mouseClick(Child<QPushButton>(window.get(), "cmdHelpAbout"), Qt::LeftButton);
     return seen;
