@@ -12,6 +12,7 @@ packages=(
   xvfb xdotool x11-utils imagemagick
   time
   fonts-liberation librsvg2-bin openbox dpkg-dev
+  libjpeg-dev liblcms2-dev clang libclang-rt-14-dev
 )
 if [[ "${1:-}" == "--browser" ]]; then
   packages+=(chromium)
