@@ -3,6 +3,7 @@
 #include <pwd.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <vips/vips.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -56,6 +57,7 @@ std::string WebReadySize(const std::string& path) {
   try {
     facts = ReadJpegFacts(path);
   } catch (const std::exception& e) {
+    vips_error_clear();  // or the next failure's text would hold this one's too
     return std::string("not a JPEG: ") + e.what();
   }
   std::string wrong;
