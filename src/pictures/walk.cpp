@@ -1,6 +1,8 @@
 #include "pictures/walk.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <climits>
 
 #include "core/error.h"
 #include "core/traps.h"
@@ -56,6 +58,10 @@ class Walker {
             PassOver([&] { s.fs.CreateDirectory(path + "/Thumb"); });
           }
           subfolders.push_back(name);
+        } else if (path.size() >= PATH_MAX) {
+          // Too long a path to examine: a folder or picture there cannot be reached, and
+          // passing it over would leave it out of the album unseen.
+          throw ErrorFromErrno(ENAMETOOLONG, IoAction::kRead, path);
         }
       } catch (const SnapError&) {
         // A system file (".sys") that cannot be examined is passed over.
