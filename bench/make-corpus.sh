@@ -73,10 +73,11 @@ if ((${#missing[@]})); then
   DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
 fi
 
-# Photographs only (the packages also hold renders and drawings), largest first so that the
-# 100-megapixel picture starts from the most pixels. Width and height are the files' own.
+# Photographs only (the packages also hold renders and drawings); width and height are the
+# files' own.
 bg=/usr/share/backgrounds
 wp=/usr/share/wallpapers
+# Largest first, so that the 100-megapixel picture starts from the most pixels.
 landscape_sources=(
   "$bg/Kleiber_by_Lukas_Baubkus.jpg 6028 3391"
   "$bg/seeding_by_Clements_Engelhardt.jpg 5312 2988"
