@@ -1,0 +1,19 @@
+// libFuzzer target: the properties of CheckNaturalOrder on every input.
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <string_view>
+
+#include "fuzz_properties.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  const std::string wrong = snapnook::fuzz::CheckNaturalOrder(
+      std::string_view(reinterpret_cast<const char*>(data), size));
+  if (!wrong.empty()) {
+    std::fprintf(stderr, "property broken: %s\n", wrong.c_str());
+    std::abort();
+  }
+  return 0;
+}
