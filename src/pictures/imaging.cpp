@@ -115,12 +115,12 @@ VImage ToSrgb(const VImage& in) {
 }
 
 std::vector<unsigned char> Encode(const VImage& image) {
-  // Baseline, 4:2:0 as cameras write, optimised Huffman tables: small files for the web at a
-  // quality where the eye sees no loss.
+  // Baseline and 4:2:0 as cameras write, at a quality where the eye sees no loss. Optimised
+  // Huffman tables would save about 3 % of the bytes for twice the encoding time.
   VipsBlob* blob = image.jpegsave_buffer(VImage::option()
                                              ->set("Q", 92)
                                              ->set("strip", true)
-                                             ->set("optimize_coding", true)
+                                             ->set("optimize_coding", false)
                                              ->set("interlace", false)
                                              ->set("subsample_mode", VIPS_FOREIGN_SUBSAMPLE_ON));
   size_t size = 0;
