@@ -22,9 +22,13 @@ int WorkerCount(int jobs) {
 }  // namespace
 
 PictureDeriver::PictureDeriver(Session& session) : session_(session) {
-  const int workers = WorkerCount(session.jobs);
-  // One job at a time needs no threads: each picture is made at its turn.
-  if (workers > 1) pool_ = std::make_unique<DerivePool>(session.fs, workers, 2 * workers);
+  // Asked for exactly one job, each picture is made at its turn on the walk's own thread.
+  // Otherwise pictures are made on worker threads, even on one core, so that the walk's thread
+  // (the window's) only commits results and keeps handling events while it waits.
+  if (session.jobs != 1) {
+    const int workers = WorkerCount(session.jobs);
+    pool_ = std::make_unique<DerivePool>(session.fs, workers, 2 * workers);
+  }
 }
 
 PictureDeriver::~PictureDeriver() = default;

@@ -110,13 +110,8 @@ PreparedPicture DerivePool::Take(const std::string& big_folder, const std::strin
     return PreparePicture(fs_, big_folder, file, make_640);
   }
   std::shared_ptr<Job> job = jobs_.front();
-  jobs_.pop_front();
-  work_ready_.notify_all();  // one more may start now
-  if (job->state == Job::State::kQueued) {
-    // No worker has started it: do it here rather than wait.
-    lock.unlock();
-    return PreparePicture(fs_, big_folder, file, make_640);
-  }
+  // Still queued, it is the first a free worker takes; the caller waits for it like for a
+  // running one, so that its thread stays free for events.
   while (job->state != Job::State::kDone) {
     if (job_done_.wait_for(lock, std::chrono::milliseconds(10)) == std::cv_status::timeout &&
         job->state != Job::State::kDone && wait_turn) {
@@ -125,6 +120,8 @@ PreparedPicture DerivePool::Take(const std::string& big_folder, const std::strin
       lock.lock();
     }
   }
+  jobs_.pop_front();
+  work_ready_.notify_all();  // one more may start now
   lock.unlock();
   if (job->make_640 != make_640) return PreparePicture(fs_, big_folder, file, make_640);
   return std::move(job->result);

@@ -46,8 +46,8 @@ class DerivePool {
   void Submit(const std::string& big_folder, const std::vector<std::string>& files, bool make_640);
 
   /// The prepared picture, made with `make_640`. Takes the queued result when it is the next
-  /// one, waiting for it and calling `wait_turn` about every 10 ms meanwhile; otherwise (not
-  /// queued, or made with another `make_640`) prepares it here.
+  /// one, waiting for it (queued or being made) and calling `wait_turn` about every 10 ms
+  /// meanwhile; otherwise (not queued, or made with another `make_640`) prepares it here.
   PreparedPicture Take(const std::string& big_folder, const std::string& file, bool make_640,
                        const std::function<void()>& wait_turn);
 
