@@ -77,7 +77,7 @@ void WriteCmykJpeg(const std::string& path, int width, int height, CmykStyle sty
   size_t size = 0;
   std::unique_ptr<unsigned char, decltype(&g_free)> pixels(
       static_cast<unsigned char*>(rgb.write_to_memory(&size)), &g_free);
-  const bool adobe = style != CmykStyle::kPlain;
+  const bool adobe = style != CmykStyle::kWithoutMarker;
 
   std::FILE* out = std::fopen(path.c_str(), "wb");
   if (!out) throw std::runtime_error("cannot write " + path);
@@ -100,9 +100,9 @@ void WriteCmykJpeg(const std::string& path, int width, int height, CmykStyle sty
     for (int x = 0; x < width; ++x) {
       const unsigned char* p = pixels.get() + (static_cast<size_t>(y) * width + x) * 3;
       JSAMPLE* q = row.data() + static_cast<size_t>(x) * 4;
-      // Plain CMY without black; Adobe files store every ink inverted.
-      for (int i = 0; i < 3; ++i) q[i] = static_cast<JSAMPLE>(adobe ? p[i] : 255 - p[i]);
-      q[3] = static_cast<JSAMPLE>(adobe ? 255 : 0);
+      // CMY without black, every ink inverted: 255 - (255 - rgb).
+      for (int i = 0; i < 3; ++i) q[i] = p[i];
+      q[3] = 255;
     }
     JSAMPROW rows[1] = {row.data()};
     jpeg_write_scanlines(&cinfo, rows, 1);

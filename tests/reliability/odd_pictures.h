@@ -35,11 +35,13 @@ void WriteQuadrantJpeg(const std::string& path, int width, int height);
 /// Writes the quadrant picture as a PNG file.
 void WriteQuadrantPng(const std::string& path, int width, int height);
 
-/// How a CMYK JPEG stores its inks.
+/// How a CMYK JPEG stores its inks. Inks are stored inverted (255 = no ink), as Photoshop
+/// writes them and as every CMYK JPEG is read: browsers and libvips alike invert every CMYK
+/// JPEG, with or without Adobe's marker.
 enum class CmykStyle {
-  kPlain,          // CMYK, no Adobe marker, 0 = no ink
-  kAdobeInverted,  // CMYK with an Adobe marker, inverted as Photoshop writes it
-  kAdobeYcck,      // YCCK with an Adobe marker, inverted
+  kAdobe,          // CMYK with an Adobe marker
+  kAdobeYcck,      // YCCK with an Adobe marker
+  kWithoutMarker,  // CMYK without the marker
 };
 
 /// Writes the quadrant picture in CMYK (plain CMY, no black), through libjpeg.
