@@ -1,4 +1,4 @@
-// Ten thousand pictures through a whole run. Slow: about a minute on two cores.
+// Ten thousand pictures through a whole run. Slow: a minute or two on two cores.
 #include <gtest/gtest.h>
 
 #include <chrono>
