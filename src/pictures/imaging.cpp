@@ -108,7 +108,7 @@ VImage ToSrgb(const VImage& in) {
   } else if (out.interpretation() != VIPS_INTERPRETATION_sRGB) {
     out = out.colourspace(VIPS_INTERPRETATION_sRGB);
   }
-  if (out.bands() == 1) out = out.bandjoin({out, out});
+  if (out.bands() == 1) out = VImage::bandjoin({out, out, out});
   if (out.bands() > 3) out = out.extract_band(0, VImage::option()->set("n", 3));
   if (out.format() != VIPS_FORMAT_UCHAR) out = out.cast(VIPS_FORMAT_UCHAR);
   return out.copy(VImage::option()->set("interpretation", VIPS_INTERPRETATION_sRGB));
