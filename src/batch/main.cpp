@@ -10,6 +10,7 @@
 
 #include "app/qsettings_store.h"
 #include "app/run_driver.h"
+#include "app/startup.h"
 #include "batch/terminal_window.h"
 #include "core/config.h"
 #include "core/file_system.h"
@@ -56,6 +57,21 @@ class ReadOnlySettings : public SettingsStore {
 
  private:
   SettingsStore& store_;
+};
+
+// Start-up's view of the window, keeping only the two copyright fields: there is no caption
+// or splash on a terminal.
+class CopyrightFields : public StartupWindow {
+ public:
+  std::string holder;
+  std::string link;
+  void SetCaption(const std::string&) override {}
+  void SetCopyrightText(const std::string& text) override { holder = text; }
+  void SetCopyrightLinkText(const std::string& text) override { link = text; }
+  void ShowSplash() override {}
+  void CloseSplash() override {}
+  void SetBusyPointer(bool) override {}
+  void SplashWaitTurn() override {}
 };
 
 struct Options {
@@ -156,29 +172,21 @@ int main(int argc, char** argv) {
 
   QSettingsStore remembered;
   ReadOnlySettings settings(remembered);
-  // The remembered values, as the window would show them at start-up.
-  std::string holder(kMakerName);
-  std::string link(kMakerWebSite);
-  if (const std::string v =
-          settings.Read(kSettingsApp, kSettingsSection, kSettingsCopyright, kSettingsAbsent);
-      v != kSettingsAbsent) {
-    holder = v;
-  }
-  if (const std::string v =
-          settings.Read(kSettingsApp, kSettingsSection, kSettingsCopyrightLink, kSettingsAbsent);
-      v != kSettingsAbsent) {
-    link = v;
-  }
-  const std::string loaded_link = link;
-  options.fields.copyright = options.copyright.value_or(holder);
-  options.fields.copyright_link = options.copyright_link.value_or(link);
+  // The copyright fields as the window shows them after start-up: defaults, then the
+  // remembered values; the command line has the last word.
+  RunState startup;
+  CopyrightFields remembered_fields;
+  SetDefaults(startup, remembered_fields);
+  LoadSettings(startup, settings, remembered_fields);
+  options.fields.copyright = options.copyright.value_or(remembered_fields.holder);
+  options.fields.copyright_link = options.copyright_link.value_or(remembered_fields.link);
 
   const bool progress = !options.quiet && ::isatty(STDERR_FILENO);
   TerminalWindow window(options.fields, stderr, progress);
   RealFileSystem file_system;
   Session session(window, file_system, settings);
-  session.state.ProductName = std::string(kProductName);
-  session.state.LoadedCopyrightLink = loaded_link;
+  session.state.ProductName = startup.ProductName;
+  session.state.LoadedCopyrightLink = startup.LoadedCopyrightLink;
   session.program_folder = ProgramFolder();
   if (const char* home = std::getenv("HOME")) session.home_folder = home;
   session.current_year = SystemYear;

@@ -165,6 +165,19 @@ TEST_F(BatchTest, NeverWritesTheRememberedSettings) {
   EXPECT_EQ(config.Snapshot("config").size(), 0u);
 }
 
+TEST_F(BatchTest, UsesTheRememberedCopyrightUnlessTheCommandLineSaysOtherwise) {
+  config.WriteFile("config/Korvell.conf",
+                   "[Snapnook]\ncopyright=Harbour Camera Club\ncopyrightLink=terms.html\n");
+  tree.MakeDir("SET1");
+  ASSERT_EQ(Run("-q " + Quote(tree.root())).status, 0);
+  EXPECT_NE(tree.ReadFile("index.html").find("content=\"Harbour Camera Club\">"),
+            std::string::npos);
+  EXPECT_NE(tree.ReadFile("page00.htm").find("href=\"terms.html\">Harbour Camera Club</a>"),
+            std::string::npos);
+  ASSERT_EQ(Run("-q --copyright Other " + Quote(tree.root())).status, 0);
+  EXPECT_NE(tree.ReadFile("page00.htm").find("href=\"terms.html\">Other</a>"), std::string::npos);
+}
+
 TEST_F(BatchTest, OptionsTurnOffThe640CopiesAndTheDeriving) {
   CameraPictures();
   EXPECT_EQ(Run("--no-html --no-640 -q " + Quote(tree.root())).status, 0);
