@@ -6,6 +6,7 @@
 #include "album/page_files.h"
 #include "album/page_footer.h"
 #include "album/page_head.h"
+#include "album/page_names.h"
 #include "album/picture_cells.h"
 #include "album/viewer_pages.h"
 #include "album/web_path.h"
@@ -86,11 +87,11 @@ void FinishPages(Session& session, PageFiles& pages) {
   const auto step = [&](PageFile which, auto&& work) {
     try {
       work();
-    } catch (const SnapError& error) {
+    } catch (...) {
+      const SnapError error = CurrentFailure(pages.PathOf(which));
       if (shown[slot(which)]) return;
       shown[slot(which)] = true;
       PassOver([&] { ShowUnexpectedError(session.window, error); });
-    } catch (const std::exception&) {
     }
   };
   step(PageFile::kNumbered, [&] {
@@ -123,12 +124,15 @@ void BuildAlbum(Session& session) {
   PageFiles pages(session.fs);
   AlbumSteps steps(session, pages);
   if (session.window.IsChecked(CheckBox::kCreateHtml)) {
-    try {
-      StartPages(session, pages);
-    } catch (const SnapError& error) {
-      // Without its fixed pages there is no album to write into; say why.
+    // The pages count the pictures this pass writes cells for, whatever the counting pass
+    // found in the BIG folders: no page links to a page that is not written.
+    PassOver([&] {
+      state.PageCount =
+          PagesFor(CountAlbumPictures(session, walk_folder, std::string(kPicturePattern)));
+    });
+    // Without its fixed pages there is no album to write into; say why.
+    if (!ShowOnFailure(session.window, state.SourceFolder, [&] { StartPages(session, pages); })) {
       pages.DropAll();
-      ShowUnexpectedError(session.window, error);
       return;
     }
     steps.writes_pages = true;
@@ -136,15 +140,9 @@ void BuildAlbum(Session& session) {
 
   // The walk runs only when the source folder can be listed; when it cannot, the album is
   // finished without pictures, and the user must know why.
-  bool listed = false;
-  try {
-    session.fs.ListEntries(walk_folder);
-    listed = true;
-  } catch (const SnapError& error) {
-    PassOver([&] { ShowUnexpectedError(session.window, error); });
-  } catch (const std::exception&) {
+  if (ShowOnFailure(session.window, walk_folder, [&] { session.fs.ListEntries(walk_folder); })) {
+    WalkFolder(session, steps, walk_folder, std::string(kPicturePattern));
   }
-  if (listed) WalkFolder(session, steps, walk_folder, std::string(kPicturePattern));
 
   // The pages opened above are finished whatever "Create HTML" shows now: a page is either
   // whole or not written at all.

@@ -10,7 +10,7 @@
 namespace snapnook {
 
 void WriteIndexRedirect(Session& session) {
-  const std::string holder = TrimBlanks(session.window.Copyright());
+  const std::string holder = TypedText(TrimBlanks(session.window.Copyright()));
   const std::string lines[] = {
       "<html>",
       "<head>",

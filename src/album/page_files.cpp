@@ -8,10 +8,11 @@ void PageFiles::Open(PageFile which, const std::string& path) {
   Slot& slot = SlotOf(which);
   slot = Slot{};
   slot.open = true;
+  slot.path = path;
   try {
     slot.file = fs_.CreateFile(path);
-  } catch (const SnapError& error) {
-    slot.failure = error;
+  } catch (...) {
+    slot.failure = CurrentFailure(path);
     throw;
   }
 }
@@ -34,8 +35,8 @@ void PageFiles::WriteLine(PageFile which, std::string_view line) {
   }
   try {
     slot.file->Write(PageText(line) + "\r\n");
-  } catch (const SnapError& error) {
-    slot.failure = error;
+  } catch (...) {
+    slot.failure = CurrentFailure(slot.path);
     slot.file.reset();  // removes the temporary file
     throw;
   }

@@ -38,6 +38,9 @@ class PageFiles {
   /// Whether `which` was opened and is neither closed nor dropped (a failed open counts).
   bool IsOpen(PageFile which) const;
 
+  /// The path `which` was last opened with (empty before).
+  const std::string& PathOf(PageFile which) const { return SlotOf(which).path; }
+
   /// Whether opening or writing `which` has failed since it was opened.
   bool HasFailed(PageFile which) const;
 
@@ -57,6 +60,7 @@ class PageFiles {
  private:
   struct Slot {
     bool open = false;
+    std::string path;
     std::unique_ptr<OutputFile> file;
     std::optional<SnapError> failure;
   };

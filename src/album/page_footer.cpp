@@ -4,6 +4,7 @@
 
 #include "album/navigation_bar.h"
 #include "core/config.h"
+#include "core/page_text.h"
 
 namespace snapnook {
 
@@ -24,8 +25,8 @@ void WritePageFooter(Session& session, PageFiles& pages, PageFile which) {
   line("<p><a href=\"#00\">Top</a></p>");
   line("<p>All images/content <a href=\"../default/copyright.html\">copyright</a> " +
        std::to_string(CurrentYear(session)) + ", <a");
-  line("href=\"" + TrimBlanks(session.window.CopyrightLink()) + "\">" +
-       TrimBlanks(session.window.Copyright()) + "</a>. All rights");
+  line("href=\"" + TypedText(TrimBlanks(session.window.CopyrightLink())) + "\">" +
+       TypedText(TrimBlanks(session.window.Copyright())) + "</a>. All rights");
   line("reserved.</p>");
   line("<p>Created using <a href=\"" + std::string(kProductPage) + "\">Snapnook</a></p>");
   for (int i = 0; i < 7; ++i) line("<p>&nbsp;</p>");

@@ -4,6 +4,7 @@
 
 #include "album/navigation_bar.h"
 #include "core/config.h"
+#include "core/page_text.h"
 
 namespace snapnook {
 namespace {
@@ -40,12 +41,13 @@ void WritePageHead(const RunState& state, PageFiles& pages, PageFile which) {
   for (const char* text : kViewerScript) line(text);
 
   const std::string number = std::to_string(state.PageNumber.value());
+  const std::string title = TypedText(state.AlbumTitle);
   line("<html>");
   line("<head>");
   line("<meta http-equiv=\"Content-Type\"");
   line("content=\"text/html; charset=iso-8859-1\">");
   line("<meta name=\"GENERATOR\"content=\"Korvell Snapnook\">");
-  line("<title>" + state.AlbumTitle);
+  line("<title>" + title);
   switch (which) {
     case PageFile::kNumbered:
       line(" - Page " + number + "</title>");
@@ -62,7 +64,7 @@ void WritePageHead(const RunState& state, PageFiles& pages, PageFile which) {
   line("<body>");
   line("<p><A NAME = \"00\"> </a>");
   line("");
-  line(state.AlbumTitle);
+  line(title);
   switch (which) {
     case PageFile::kNumbered:
       line(" - Page " + number + " of " + std::to_string(state.PageCount.value()) + "</p>");

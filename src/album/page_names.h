@@ -3,6 +3,8 @@
 
 #include <string>
 
+#include "core/config.h"
+
 namespace snapnook {
 
 /// A number with at least two digits, zero-padded: 1 gives "01", 12 "12", 100 "100".
@@ -10,6 +12,12 @@ inline std::string Format00(int n) {
   std::string digits = std::to_string(n < 0 ? -n : n);
   if (digits.size() < 2) digits.insert(0, "0");
   return n < 0 ? "-" + digits : digits;
+}
+
+/// The number of numbered pages for `pictures` pictures: ten a page, a part-filled last page
+/// counted.
+inline int PagesFor(int pictures) {
+  return (pictures + kPicturesPerPage - 1) / kPicturesPerPage;
 }
 
 /// The file name of numbered page `page`: "page01.htm"; 0 names the index page "page00.htm".

@@ -21,6 +21,7 @@
 #include "app/form2.h"
 #include "app/picture_area.h"
 #include "app/run_driver.h"
+#include "core/error.h"
 #include "dialogs/art.h"
 #include "dialogs/frm_help_about.h"
 #include "dialogs/frm_splash.h"
@@ -32,15 +33,11 @@ constexpr int kClientWidth = 712;
 constexpr int kClientHeight = 457;
 constexpr int kStatusHeight = 17;
 
-// Thrown out of a turn of the event loop when the user closed the window during a run: it
-// unwinds the run (its files are written whole or not at all) back to "Create Pictures",
-// which then ends the program. It is no std::exception, so no step of the run passes it over.
-struct RunAbandoned {};
-
-// Throws RunAbandoned once the user asked to end the program, unless the run is already
-// unwinding (a window call from a destructor must not throw).
+// Stops the run once the user asked to end the program: RunInterrupted unwinds it (its files
+// are whole or not written) back to "Create Pictures", which then ends the program. Not while
+// the run unwinds already: a window call from a destructor must not throw.
 void ThrowIfAbandoned(bool end_requested) {
-  if (end_requested && std::uncaught_exceptions() == 0) throw RunAbandoned{};
+  if (end_requested && std::uncaught_exceptions() == 0) throw RunInterrupted{};
 }
 
 QString Qs(const std::string& text) {
@@ -196,7 +193,7 @@ void Form1::CreatePictures() {
   bool abandoned = false;
   try {
     RunCreatePictures(session_);
-  } catch (const RunAbandoned&) {
+  } catch (const RunInterrupted&) {
     abandoned = true;
   }
   running_ = false;

@@ -3,17 +3,26 @@
 #include <string>
 
 #include "album/album_build.h"
+#include "album/page_names.h"
 #include "core/config.h"
 #include "core/traps.h"
 #include "pictures/walk.h"
 
 namespace snapnook {
 
-int PagesFor(int pictures) {
-  int pages = pictures / kPicturesPerPage;
-  if (pictures % kPicturesPerPage > 0) ++pages;
-  return pages;
-}
+// The album folder of a run, for the file system's guard of the originals, while it lasts.
+class AlbumFolderScope {
+ public:
+  AlbumFolderScope(FileSystem& fs, const std::string& folder) : fs_(fs) {
+    fs_.SetAlbumFolder(folder);
+  }
+  ~AlbumFolderScope() { fs_.ClearAlbumFolder(); }
+  AlbumFolderScope(const AlbumFolderScope&) = delete;
+  AlbumFolderScope& operator=(const AlbumFolderScope&) = delete;
+
+ private:
+  FileSystem& fs_;
+};
 
 void RunCreatePictures(Session& session, ClosingQuestion closing) {
   RunState& state = session.state;
@@ -54,6 +63,20 @@ void RunCreatePictures(Session& session, ClosingQuestion closing) {
     enable_buttons();
     return;
   }
+  // From here to the end of the passes, no write reaches a folder of originals.
+  AlbumFolderScope album(session.fs, typed);
+  if (session.fs.HoldsOriginals(typed)) {
+    PassOver([&] { window.ShowMessage(typed + kOriginalsPrompt, kOriginalsTitle, kMsgCritical); });
+    enable_buttons();
+    return;
+  }
+  // One run at a time writes an album; the lock goes with the run, or with its process.
+  std::unique_ptr<FolderLock> lock = session.fs.LockFolder(typed);
+  if (!lock) {
+    PassOver([&] { window.ShowMessage(kBusyPrompt, state.ProductName, kMsgCritical); });
+    enable_buttons();
+    return;
+  }
 
   PassOver([&] { window.SetBusyPointer(true); });
   std::string source = window.SourceDir();
@@ -62,32 +85,29 @@ void RunCreatePictures(Session& session, ClosingQuestion closing) {
   // The probe: a source folder that cannot be listed runs no pass.
   if (PassOver([&] { session.fs.ListEntries(source); })) {
     PassOver([&] { window.SetBusyPointer(true); });
-    PassOver([&] {
-      state.PicturesOnPage = 0;
-      state.CountingPass = true;
+    state.PicturesOnPage = 0;
+    state.CountingPass = true;
+    ShowOnFailure(window, source, [&] {
       NoPictureSteps count_only;
       std::string folder = source;
       WalkFolder(session, count_only, folder, std::string(kPicturePattern));
     });
     state.CountingPass = false;
-    PassOver([&] { state.PageCount = PagesFor(state.PicturesOnPage); });
+    state.PageCount = PagesFor(state.PicturesOnPage);
     PassOver([&] { window.SetProgressVisible(true); });
     PassOver([&] { window.SetProgressMax(static_cast<float>(state.PicturesOnPage.value())); });
     PassOver([&] { window.SetProgressValue(0); });
-    PassOver([&] {
-      if (window.IsChecked(CheckBox::kCreateJpg)) {
-        state.ProgressCount = 0;
-        BuildAlbum(session);
-      }
-    });
-    PassOver([&] {
-      if (window.IsChecked(CheckBox::kCreateHtml)) {
-        state.ProgressCount = 0;
-        window.Uncheck(CheckBox::kCreateJpg);
-        BuildAlbum(session);
-      }
-    });
+    if (window.IsChecked(CheckBox::kCreateJpg)) {
+      state.ProgressCount = 0;
+      ShowOnFailure(window, source, [&] { BuildAlbum(session); });
+    }
+    if (window.IsChecked(CheckBox::kCreateHtml)) {
+      state.ProgressCount = 0;
+      PassOver([&] { window.Uncheck(CheckBox::kCreateJpg); });
+      ShowOnFailure(window, source, [&] { BuildAlbum(session); });
+    }
   }
+  lock.reset();
 
   PassOver([&] { window.SetBusyPointer(false); });
   PassOver([&] { window.SetProgressVisible(false); });

@@ -13,8 +13,11 @@
 #include "app/startup.h"
 #include "batch/terminal_window.h"
 #include "core/config.h"
+#include "core/error.h"
 #include "core/file_system.h"
+#include "core/interrupts.h"
 #include "core/session.h"
+#include "core/traps.h"
 #include "pictures/imaging.h"
 
 namespace {
@@ -38,7 +41,8 @@ constexpr const char* kUsage =
     "      --version           the version\n"
     "\n"
     "Exit status: 0 when the run showed no error, 1 when it showed at least one, 2 for bad usage\n"
-    "or an empty or missing source folder.\n";
+    "or an empty or missing source folder (or one that is a BIG folder), 128 + the signal's\n"
+    "number when interrupted (130 for Ctrl-C, 143 for SIGTERM, 129 for SIGHUP).\n";
 
 constexpr int kExitOk = 0;
 constexpr int kExitErrorsShown = 1;
@@ -193,14 +197,27 @@ int main(int argc, char** argv) {
   session.jobs = options.jobs > 0
                      ? options.jobs
                      : std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
-  StartImaging();
 
-  RunCreatePictures(session, ClosingQuestion::kSkip);
+  // Ctrl-C, SIGTERM and SIGHUP stop the run at its next turn: every file is then whole or
+  // not written, and no temporary file is left.
+  CatchInterrupts();
+  try {
+    StartImaging();
+    RunCreatePictures(session, ClosingQuestion::kSkip);
+  } catch (const RunInterrupted&) {
+  } catch (...) {
+    window.ShowMessage(WalkErrorText(CurrentFailure(options.fields.source_dir)),
+                       kUnexpectedErrorTitle, kMsgOkOnly);
+  }
   window.FinishProgress();
+  if (const int signal = CaughtInterrupt()) {
+    std::fputs("Interrupted\n", stderr);
+    return 128 + signal;
+  }
 
   int status = kExitOk;
   for (const std::string& title : window.message_titles()) {
-    if (title == kNoSourceTitle) return kExitUsage;
+    if (title == kNoSourceTitle || title == kOriginalsTitle) return kExitUsage;
     status = kExitErrorsShown;
   }
   return status;

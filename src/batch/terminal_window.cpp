@@ -4,6 +4,10 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <exception>
+
+#include "core/error.h"
+#include "core/interrupts.h"
 
 namespace snapnook {
 namespace {
@@ -72,6 +76,13 @@ int TerminalWindow::ShowMessage(const std::string& prompt, const std::string& ti
   std::fflush(err_);
   message_titles_.push_back(title);
   return code == kMsgQuestionYesNo ? kMsgAnswerNo : kMsgAnswerOk;
+}
+
+void TerminalWindow::DoEvents() {
+  // Not while the run unwinds already: a window call from a destructor must not throw.
+  if (const int signal = CaughtInterrupt(); signal != 0 && std::uncaught_exceptions() == 0) {
+    throw RunInterrupted{signal};
+  }
 }
 
 void TerminalWindow::FinishProgress() {

@@ -46,7 +46,8 @@ class TerminalWindow : public MainWindow {
   float ProgressMax() override { return progress_max_; }
   void SetProgressValue(float value) override;
   int ShowMessage(const std::string& prompt, const std::string& title, int code) override;
-  void DoEvents() override {}
+  /// Stops the run (RunInterrupted) once an interrupting signal was caught.
+  void DoEvents() override;
   void SetBusyPointer(bool) override {}
   void EndProgram() override {}
 

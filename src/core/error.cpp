@@ -1,6 +1,8 @@
 #include "core/error.h"
 
 #include <cerrno>
+#include <new>
+#include <typeinfo>
 
 namespace snapnook {
 
@@ -39,6 +41,22 @@ SnapError InvalidPictureError(const std::string& path, const std::string& why) {
 
 std::string WalkErrorText(const SnapError& error) {
   return "Error: " + std::to_string(error.number()) + " - " + error.description();
+}
+
+SnapError CurrentFailure(const std::string& subject) {
+  try {
+    throw;
+  } catch (const RunInterrupted&) {
+    throw;  // not a failure: the run is being stopped
+  } catch (const SnapError& error) {
+    return error;
+  } catch (const std::bad_alloc&) {
+    return SnapError(kErrOutOfMemory, "Out of memory: " + subject);
+  } catch (const std::exception& error) {
+    return SnapError(kErrInternal, "Internal error: " + subject + ": " + error.what());
+  } catch (...) {
+    return SnapError(kErrInternal, "Internal error: " + subject + ": an unknown failure");
+  }
 }
 
 }  // namespace snapnook

@@ -10,6 +10,8 @@ namespace snapnook {
 /// The error numbers the program raises. The descriptions name the file or folder involved.
 enum ErrorNumber : int {
   kErrOverflow = 6,           // "Overflow": a 16-bit counter passed 32767
+  kErrOutOfMemory = 7,        // "Out of memory: " + the file being worked on
+  kErrInternal = 51,          // "Internal error: " + the file being worked on + what failed
   kErrFileNotFound = 53,      // "File not found: " + path
   kErrDiskFull = 61,          // "Disk full: " + path
   kErrPermissionDenied = 70,  // "Permission denied: " + path
@@ -44,5 +46,19 @@ SnapError InvalidPictureError(const std::string& path, const std::string& why = 
 
 /// The walk's message text: "Error: " + number + " - " + description.
 std::string WalkErrorText(const SnapError& error);
+
+/// Any failure as a numbered error: a SnapError as it is; a failed allocation as 7 "Out of
+/// memory: " + `subject`; anything else as 51 "Internal error: " + `subject` + ": " + what
+/// failed. `subject` names the file or folder being worked on. Call it inside a catch block;
+/// a RunInterrupted being handled is thrown on.
+SnapError CurrentFailure(const std::string& subject);
+
+/// Thrown out of a turn of the event loop when the run is to stop at once: the user closed the
+/// window, or the program received a signal that ends it (`signal`, 0 for the window). It
+/// unwinds the run, which leaves every file whole or unwritten and removes its temporary
+/// files. It is no std::exception, and every trap lets it through.
+struct RunInterrupted {
+  int signal = 0;
+};
 
 }  // namespace snapnook

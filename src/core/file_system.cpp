@@ -2,14 +2,19 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <climits>
+#include <csignal>
+#include <cstdlib>
 #include <cstring>
 
+#include "core/ascii_case.h"
 #include "core/error.h"
 #include "core/natural_order.h"
 
@@ -32,9 +37,64 @@ std::string TemporaryPathFor(const std::string& path) {
          std::to_string(counter++) + std::string(kTempSuffix);
 }
 
-unsigned char LowerAscii(unsigned char c) {
-  return (c >= 'A' && c <= 'Z') ? c + 'a' - 'A' : c;
+// The process id in a temporary name, or 0 when `name` is none.
+pid_t WriterOf(std::string_view name) {
+  if (!IsTemporaryName(name)) return 0;
+  name.remove_prefix(kTempPrefix.size());
+  long pid = 0;
+  size_t digits = 0;
+  while (digits < name.size() && name[digits] >= '0' && name[digits] <= '9' && pid < INT_MAX / 10) {
+    pid = pid * 10 + (name[digits++] - '0');
+  }
+  return digits > 0 && digits < name.size() && name[digits] == '-' ? static_cast<pid_t>(pid) : 0;
 }
+
+// Whether a process with this id runs (a process we may not signal runs too).
+bool ProcessRuns(pid_t pid) {
+  return ::kill(pid, 0) == 0 || errno == EPERM;
+}
+
+// The path's parts with "." and empty parts dropped and ".." taken back, as text.
+std::vector<std::string_view> PartsOf(std::string_view path) {
+  std::vector<std::string_view> parts;
+  while (!path.empty()) {
+    const size_t slash = path.find('/');
+    const std::string_view part = path.substr(0, slash);
+    path = slash == std::string_view::npos ? std::string_view() : path.substr(slash + 1);
+    if (part.empty() || part == ".") continue;
+    if (part == "..") {
+      if (!parts.empty()) parts.pop_back();
+      continue;
+    }
+    parts.push_back(part);
+  }
+  return parts;
+}
+
+// Whether `path` is `base` or lies below it, as text.
+bool IsWithin(std::string_view base, std::string_view path) {
+  const std::vector<std::string_view> outer = PartsOf(base);
+  const std::vector<std::string_view> inner = PartsOf(path);
+  return inner.size() >= outer.size() && std::equal(outer.begin(), outer.end(), inner.begin());
+}
+
+std::string AbsolutePath(const std::string& path) {
+  if (path.starts_with('/')) return path;
+  char cwd[PATH_MAX];
+  if (::getcwd(cwd, sizeof cwd) == nullptr) return path;
+  return std::string(cwd) + "/" + path;
+}
+
+class PosixFolderLock : public FolderLock {
+ public:
+  explicit PosixFolderLock(int fd) : fd_(fd) {}
+  ~PosixFolderLock() override {
+    if (fd_ >= 0) ::close(fd_);  // closing releases the lock
+  }
+
+ private:
+  int fd_;
+};
 
 class PosixOutputFile : public OutputFile {
  public:
@@ -110,7 +170,7 @@ bool MatchesPattern(std::string_view name, std::string_view pattern) {
       star = p++;
       mark = n;
     } else if (p < pattern.size() &&
-               (pattern[p] == '?' || LowerAscii(pattern[p]) == LowerAscii(name[n]))) {
+               (pattern[p] == '?' || AsciiUpper(pattern[p]) == AsciiUpper(name[n]))) {
       ++p;
       ++n;
     } else if (star != std::string_view::npos) {
@@ -126,6 +186,74 @@ bool MatchesPattern(std::string_view name, std::string_view pattern) {
 
 bool IsTemporaryName(std::string_view name) {
   return name.starts_with(kTempPrefix) && name.ends_with(kTempSuffix);
+}
+
+std::optional<std::string> OriginalsFolderOn(std::string_view album, std::string_view folder,
+                                             bool whole_outside) {
+  const std::vector<std::string_view> base = PartsOf(album);
+  const std::vector<std::string_view> parts = PartsOf(folder);
+  const bool inside =
+      parts.size() >= base.size() && std::equal(base.begin(), base.end(), parts.begin());
+  if (!album.empty() && !inside && !whole_outside) return std::nullopt;
+  // Inside the album, from the album folder's own name down; else the whole path.
+  const size_t first = album.empty() || !inside || base.empty() ? 0 : base.size() - 1;
+  std::string path;
+  for (size_t i = 0; i < parts.size(); ++i) {
+    path += "/";
+    path += parts[i];
+    if (i >= first && IsOriginalsName(parts[i])) return path;
+  }
+  return std::nullopt;
+}
+
+void FileSystem::SetAlbumFolder(const std::string& folder) {
+  album_ = AbsolutePath(folder);
+  album_real_ = ResolvedPath(folder);
+  swept_.clear();
+}
+
+void FileSystem::ClearAlbumFolder() {
+  album_.clear();
+  album_real_.clear();
+  swept_.clear();
+}
+
+std::optional<std::string> FileSystem::OriginalsFolderFor(const std::string& folder) {
+  // The path as written, and where its links lead: a folder of originals reached through a
+  // link named like anything else is still one, and so is a link named like one. A path that
+  // the album's own folders lead out of the album through a link is judged whole.
+  const std::string written = AbsolutePath(folder);
+  if (auto found = OriginalsFolderOn(album_, written, false)) return found;
+  const bool through_album = album_.empty() || IsWithin(album_, written);
+  return OriginalsFolderOn(album_real_, ResolvedPath(folder), through_album);
+}
+
+void FileSystem::GuardOriginals(const std::string& folder) {
+  if (OriginalsFolderFor(folder)) {
+    throw SnapError(kErrPermissionDenied,
+                    "Permission denied: " + folder + " is an original picture folder");
+  }
+}
+
+bool FileSystem::HoldsOriginals(const std::string& folder) {
+  return OriginalsFolderFor(folder).has_value();
+}
+
+void FileSystem::CreateDirectory(const std::string& path) {
+  GuardOriginals(path);
+  DoCreateDirectory(path);
+}
+
+std::unique_ptr<OutputFile> FileSystem::CreateFile(const std::string& path) {
+  const std::string folder = FolderOf(path);
+  GuardOriginals(folder);
+  if (swept_.insert(folder).second) SweepTemporaries(folder);
+  return DoCreateFile(path);
+}
+
+void FileSystem::RemoveFile(const std::string& path) {
+  GuardOriginals(FolderOf(path));
+  DoRemoveFile(path);
 }
 
 void FileSystem::WriteFile(const std::string& path, std::span<const unsigned char> bytes) {
@@ -158,7 +286,7 @@ std::vector<std::string> RealFileSystem::ListFiles(const std::string& folder,
                                                    std::string_view pattern) {
   std::vector<std::string> files;
   const std::string prefix = folder.ends_with('/') ? folder : folder + "/";
-  for (std::string& name : ListEntries(folder)) {
+  for (std::string& name : RealFileSystem::ListEntries(folder)) {
     if (MatchesPattern(name, pattern) && IsFile(prefix + name)) files.push_back(std::move(name));
   }
   return files;
@@ -180,7 +308,7 @@ std::optional<FileId> RealFileSystem::Identity(const std::string& path) {
   return FileId{static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
 }
 
-void RealFileSystem::CreateDirectory(const std::string& path) {
+void RealFileSystem::DoCreateDirectory(const std::string& path) {
   if (::mkdir(path.c_str(), 0777) == 0) return;
   const int err = errno;
   if (err == EEXIST && IsDirectory(path)) return;
@@ -209,11 +337,64 @@ std::vector<unsigned char> RealFileSystem::ReadFile(const std::string& path) {
   return bytes;
 }
 
-std::unique_ptr<OutputFile> RealFileSystem::CreateFile(const std::string& path) {
+std::unique_ptr<OutputFile> RealFileSystem::DoCreateFile(const std::string& path) {
+  // A file whose name a folder (or anything the rename could not replace) holds cannot be
+  // made: say so now, as creating it in place would, not only when it is put in place.
+  struct stat st {};
+  if (::lstat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
+    throw ErrorFromErrno(EISDIR, IoAction::kWrite, path);
+  }
   const std::string temp = TemporaryPathFor(path);
   const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
   if (fd < 0) throw ErrorFromErrno(errno, IoAction::kWrite, path);
   return std::make_unique<PosixOutputFile>(path, temp, fd);
+}
+
+void RealFileSystem::DoRemoveFile(const std::string& path) {
+  if (::unlink(path.c_str()) != 0) throw ErrorFromErrno(errno, IoAction::kWrite, path);
+}
+
+void RealFileSystem::SweepTemporaries(const std::string& folder) {
+  std::unique_ptr<DIR, DirCloser> dir(::opendir(folder.c_str()));
+  if (!dir) return;
+  const pid_t self = ::getpid();
+  while (const dirent* entry = ::readdir(dir.get())) {
+    const pid_t writer = WriterOf(entry->d_name);
+    if (writer > 0 && writer != self && !ProcessRuns(writer)) {
+      ::unlinkat(::dirfd(dir.get()), entry->d_name, 0);
+    }
+  }
+}
+
+std::string RealFileSystem::ResolvedPath(const std::string& path) {
+  // The longest leading part that exists is resolved; the rest follows as written.
+  std::string head = AbsolutePath(path);
+  std::string tail;
+  for (;;) {
+    char resolved[PATH_MAX];
+    if (::realpath(head.c_str(), resolved) != nullptr) {
+      std::string out = resolved;
+      if (!tail.empty()) out += (out.ends_with('/') ? "" : "/") + tail;
+      return out;
+    }
+    const size_t slash = head.find_last_of('/');
+    if (slash == std::string::npos || head == "/") return AbsolutePath(path);
+    tail = tail.empty() ? head.substr(slash + 1) : head.substr(slash + 1) + "/" + tail;
+    head = slash == 0 ? "/" : head.substr(0, slash);
+  }
+}
+
+std::unique_ptr<FolderLock> RealFileSystem::LockFolder(const std::string& folder) {
+  const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return std::make_unique<FolderLock>();
+  // An open file's lock: the kernel drops it when the holder's process ends, however it ends.
+  if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    const int err = errno;
+    ::close(fd);
+    if (err == EWOULDBLOCK) return nullptr;
+    return std::make_unique<FolderLock>();
+  }
+  return std::make_unique<PosixFolderLock>(fd);
 }
 
 }  // namespace snapnook

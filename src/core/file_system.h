@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <set>
 #include <span>
 #include <string>
 #include <string_view>
@@ -34,9 +35,24 @@ class OutputFile {
   virtual const std::string& path() const = 0;
 };
 
+/// Holds a folder for one run: another run asking for the same folder is refused until this
+/// one is destroyed, or until its process ends, however it ends.
+class FolderLock {
+ public:
+  virtual ~FolderLock() = default;
+};
+
 /// Every operation on files and folders that the program makes. Paths are byte strings.
-/// RealFileSystem is the one implementation; tests wrap it to inject faults.
 /// Operations that fail throw SnapError with the numbers of error.h, naming the path.
+///
+/// Every write goes through this class's own CreateDirectory, CreateFile and RemoveFile, which
+/// guard the originals: nothing is created, written or removed at or below a folder of originals
+/// (a folder whose name ends with "BIG" in any letter case) from the album folder down, whatever
+/// a caller takes the folder for. Such a write throws error 70 "Permission denied: FOLDER is an
+/// original picture folder". The folders are judged by the path as written and by the path its
+/// links lead to; a path that leaves the album folder through a link is judged whole. Before
+/// SetAlbumFolder (or after ClearAlbumFolder), every path is judged whole.
+/// Implementations provide the unguarded operations (Do...).
 class FileSystem {
  public:
   virtual ~FileSystem() = default;
@@ -56,22 +72,57 @@ class FileSystem {
   /// The folder's identity, or nothing when it cannot be examined. Never throws.
   virtual std::optional<FileId> Identity(const std::string& path) = 0;
 
-  /// Creates one folder; an existing folder is no error.
-  virtual void CreateDirectory(const std::string& path) = 0;
-
   /// The whole content of a file.
   virtual std::vector<unsigned char> ReadFile(const std::string& path) = 0;
 
-  /// Starts writing `path` (see OutputFile). Throws when the temporary file cannot be made.
-  virtual std::unique_ptr<OutputFile> CreateFile(const std::string& path) = 0;
+  /// `path` made absolute, with every link resolved as far as the path exists; the part that
+  /// does not exist is appended as written. Never throws.
+  virtual std::string ResolvedPath(const std::string& path) = 0;
 
+  /// Locks `folder` for a run (see FolderLock). Returns nothing when another run holds it. A
+  /// folder that cannot be opened gives a lock that holds nothing (the run then fails on the
+  /// folder itself).
+  virtual std::unique_ptr<FolderLock> LockFolder(const std::string& folder) = 0;
+
+  /// The album folder: folders of originals are looked for from it down (its own name
+  /// included). Starts the run's writes afresh (see SweepTemporaries).
+  void SetAlbumFolder(const std::string& folder);
+  void ClearAlbumFolder();
+
+  /// Throws error 70 when a write into `folder` would touch originals (see the class).
+  void GuardOriginals(const std::string& folder);
+  /// Whether a write into `folder` would touch originals. Never throws.
+  bool HoldsOriginals(const std::string& folder);
+
+  /// Creates one folder; an existing folder is no error.
+  void CreateDirectory(const std::string& path);
+  /// Starts writing `path` (see OutputFile). Throws when the temporary file cannot be made.
+  std::unique_ptr<OutputFile> CreateFile(const std::string& path);
+  /// Removes one file (not a folder).
+  void RemoveFile(const std::string& path);
   /// Writes a whole file in one go, atomically.
   void WriteFile(const std::string& path, std::span<const unsigned char> bytes);
   /// Copies a file, replacing the target atomically.
   void CopyFile(const std::string& from, const std::string& to);
+
+ protected:
+  virtual void DoCreateDirectory(const std::string& path) = 0;
+  virtual std::unique_ptr<OutputFile> DoCreateFile(const std::string& path) = 0;
+  virtual void DoRemoveFile(const std::string& path) = 0;
+  /// Called before the first file of a run is written into `folder`: removes what unfinished
+  /// writes of processes that have ended left there. Never throws.
+  virtual void SweepTemporaries(const std::string& folder) { (void)folder; }
+
+ private:
+  std::optional<std::string> OriginalsFolderFor(const std::string& folder);
+
+  std::string album_;            // as written, absolute
+  std::string album_real_;       // with links resolved
+  std::set<std::string> swept_;  // folders written into since the album was set
 };
 
-/// The file system of the machine, through POSIX calls.
+/// The file system of the machine, through POSIX calls. Temporary files are named
+/// ".snapnook-PID-N.tmp" after the writing process.
 class RealFileSystem : public FileSystem {
  public:
   std::vector<std::string> ListEntries(const std::string& folder) override;
@@ -79,10 +130,24 @@ class RealFileSystem : public FileSystem {
   bool IsDirectory(const std::string& path) override;
   bool IsFile(const std::string& path) override;
   std::optional<FileId> Identity(const std::string& path) override;
-  void CreateDirectory(const std::string& path) override;
   std::vector<unsigned char> ReadFile(const std::string& path) override;
-  std::unique_ptr<OutputFile> CreateFile(const std::string& path) override;
+  std::string ResolvedPath(const std::string& path) override;
+  std::unique_ptr<FolderLock> LockFolder(const std::string& folder) override;
+
+ protected:
+  void DoCreateDirectory(const std::string& path) override;
+  std::unique_ptr<OutputFile> DoCreateFile(const std::string& path) override;
+  void DoRemoveFile(const std::string& path) override;
+  void SweepTemporaries(const std::string& folder) override;
 };
+
+/// The folder of originals that a write into `folder` would touch, judged on the text of the
+/// paths: the first folder, from `album`'s own name down to `folder`, whose name ends with
+/// "BIG" in any letter case. `folder` outside `album` is judged whole when `whole_outside`,
+/// else not at all; an empty `album` judges every path whole. Both paths absolute; "." and ".."
+/// are resolved as text. Returns the folder's path, or nothing.
+std::optional<std::string> OriginalsFolderOn(std::string_view album, std::string_view folder,
+                                             bool whole_outside);
 
 /// True when `name` matches `pattern`: "*" any run, "?" one byte, ASCII letter case ignored.
 bool MatchesPattern(std::string_view name, std::string_view pattern);

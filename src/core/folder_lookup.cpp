@@ -1,19 +1,8 @@
 #include "core/folder_lookup.h"
 
-#include <algorithm>
+#include "core/ascii_case.h"
 
 namespace snapnook {
-namespace {
-
-bool EqualIgnoringCase(std::string_view a, std::string_view b) {
-  return a.size() == b.size() &&
-         std::equal(a.begin(), a.end(), b.begin(), [](unsigned char x, unsigned char y) {
-           auto lower = [](unsigned char c) { return (c >= 'A' && c <= 'Z') ? c + 'a' - 'A' : c; };
-           return lower(x) == lower(y);
-         });
-}
-
-}  // namespace
 
 std::string WithSlash(const std::string& folder) {
   return folder.ends_with('/') ? folder : folder + "/";

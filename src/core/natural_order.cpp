@@ -2,15 +2,13 @@
 
 #include <algorithm>
 
+#include "core/ascii_case.h"
+
 namespace snapnook {
 namespace {
 
 bool IsDigit(unsigned char c) {
   return c >= '0' && c <= '9';
-}
-
-unsigned char Upper(unsigned char c) {
-  return (c >= 'a' && c <= 'z') ? c - 'a' + 'A' : c;
 }
 
 // The run of digits or of non-digits that starts at `pos`.
@@ -36,8 +34,8 @@ int CompareNumbers(std::string_view a, std::string_view b) {
 int CompareText(std::string_view a, std::string_view b) {
   const size_t n = std::min(a.size(), b.size());
   for (size_t i = 0; i < n; ++i) {
-    const unsigned char ca = Upper(static_cast<unsigned char>(a[i]));
-    const unsigned char cb = Upper(static_cast<unsigned char>(b[i]));
+    const unsigned char ca = static_cast<unsigned char>(AsciiUpper(a[i]));
+    const unsigned char cb = static_cast<unsigned char>(AsciiUpper(b[i]));
     if (ca != cb) return ca < cb ? -1 : 1;
   }
   if (a.size() != b.size()) return a.size() < b.size() ? -1 : 1;

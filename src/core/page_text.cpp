@@ -2,46 +2,10 @@
 
 #include <cstdint>
 
+#include "core/utf8.h"
+
 namespace snapnook {
 namespace {
-
-// The length of the valid UTF-8 sequence at `at`, 0 when the byte there does not start one.
-// Overlong forms, surrogates and code points above U+10FFFF are not valid.
-size_t Utf8SequenceLength(std::string_view text, size_t at, char32_t& code_point) {
-  const auto byte = [&](size_t i) { return static_cast<unsigned char>(text[i]); };
-  const unsigned char lead = byte(at);
-  if (lead < 0x80) {
-    code_point = lead;
-    return 1;
-  }
-  size_t length = 0;
-  char32_t value = 0;
-  char32_t minimum = 0;
-  if (lead >= 0xC2 && lead <= 0xDF) {
-    length = 2;
-    value = lead & 0x1F;
-    minimum = 0x80;
-  } else if (lead >= 0xE0 && lead <= 0xEF) {
-    length = 3;
-    value = lead & 0x0F;
-    minimum = 0x800;
-  } else if (lead >= 0xF0 && lead <= 0xF4) {
-    length = 4;
-    value = lead & 0x07;
-    minimum = 0x10000;
-  } else {
-    return 0;
-  }
-  if (at + length > text.size()) return 0;
-  for (size_t i = 1; i < length; ++i) {
-    const unsigned char next = byte(at + i);
-    if ((next & 0xC0) != 0x80) return 0;
-    value = (value << 6) | (next & 0x3F);
-  }
-  if (value < minimum || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF)) return 0;
-  code_point = value;
-  return length;
-}
 
 bool NeedsPercent(char32_t c) {
   switch (c) {
@@ -83,6 +47,67 @@ std::string PageText(std::string_view utf8) {
     } else {
       out += "&#" + std::to_string(static_cast<std::uint32_t>(c)) + ";";
       at += length;
+    }
+  }
+  return out;
+}
+
+namespace {
+
+bool IsAsciiLetter(char c) {
+  return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
+bool IsAsciiDigit(char c) {
+  return c >= '0' && c <= '9';
+}
+bool IsHexDigit(char c) {
+  return IsAsciiDigit(c) || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f');
+}
+
+// Whether `text` starts with a character reference: "&name;", "&#digits;" or "&#xhex;".
+bool StartsWithReference(std::string_view text) {
+  size_t i = 1;
+  const auto run = [&](bool (*in)(char)) {
+    const size_t from = i;
+    while (i < text.size() && in(text[i])) ++i;
+    return i > from;
+  };
+  bool named = false;
+  if (i < text.size() && text[i] == '#') {
+    ++i;
+    if (i < text.size() && (text[i] == 'x' || text[i] == 'X')) {
+      ++i;
+      named = run(IsHexDigit);
+    } else {
+      named = run(IsAsciiDigit);
+    }
+  } else if (i < text.size() && IsAsciiLetter(text[i])) {
+    named = run([](char c) { return IsAsciiLetter(c) || IsAsciiDigit(c); });
+  }
+  return named && i < text.size() && text[i] == ';';
+}
+
+}  // namespace
+
+std::string TypedText(std::string_view typed) {
+  std::string out;
+  out.reserve(typed.size());
+  for (size_t at = 0; at < typed.size(); ++at) {
+    switch (typed[at]) {
+      case '<':
+        out += "&lt;";
+        break;
+      case '>':
+        out += "&gt;";
+        break;
+      case '"':
+        out += "&quot;";
+        break;
+      case '&':
+        out += StartsWithReference(typed.substr(at)) ? "&" : "&amp;";
+        break;
+      default:
+        out += typed[at];
     }
   }
   return out;

@@ -1,7 +1,7 @@
-// The program's three ways of handling a failure, written once each.
+// How the program handles a failure, written once each: passing over a step (or a single
+// operation) without a message, and showing the failure as the walk's numbered message.
 #pragma once
 
-#include <exception>
 #include <string>
 
 #include "core/error.h"
@@ -9,16 +9,19 @@
 
 namespace snapnook {
 
-/// Runs one step; a failure inside it is passed over without a message and the caller goes on.
-/// Used for the steps of a run and of an album build, and around single operations whose
-/// errors are ignored (creating output folders, copying the viewer pages). Returns whether the
-/// step completed.
+/// Runs one step; a failure of any kind inside it is passed over without a message and the
+/// caller goes on. Used for the steps of a run and of an album build that must not stop it,
+/// and around single operations whose failure the program ignores (creating the output
+/// folders, copying the viewer pages, closing the splash). Returns whether the step completed.
+/// A RunInterrupted goes through.
 template <class Step>
 bool PassOver(Step&& step) {
   try {
     step();
     return true;
-  } catch (const std::exception&) {
+  } catch (const RunInterrupted&) {
+    throw;
+  } catch (...) {
     return false;
   }
 }
@@ -30,6 +33,21 @@ inline constexpr const char* kUnexpectedErrorTitle = "Unexpected Error";
 /// OK only, no icon.
 inline void ShowUnexpectedError(MainWindow& window, const SnapError& error) {
   window.ShowMessage(WalkErrorText(error), kUnexpectedErrorTitle, kMsgOkOnly);
+}
+
+/// Runs one step; a failure of any kind inside it is shown as the walk's message (see
+/// CurrentFailure; `subject` names what was being worked on) and the caller goes on. Returns
+/// whether the step completed. A RunInterrupted goes through.
+template <class Step>
+bool ShowOnFailure(MainWindow& window, const std::string& subject, Step&& step) {
+  try {
+    step();
+    return true;
+  } catch (...) {
+    const SnapError error = CurrentFailure(subject);
+    PassOver([&] { ShowUnexpectedError(window, error); });
+    return false;
+  }
 }
 
 }  // namespace snapnook

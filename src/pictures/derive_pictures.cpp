@@ -3,8 +3,8 @@
 #include <thread>
 
 #include "core/error.h"
+#include "core/traps.h"
 #include "pictures/derive_pool.h"
-#include "pictures/folder_kinds.h"
 
 namespace snapnook {
 namespace {
@@ -27,7 +27,8 @@ PictureDeriver::PictureDeriver(Session& session) : session_(session) {
   // (the window's) only commits results and keeps handling events while it waits.
   if (session.jobs != 1) {
     const int workers = WorkerCount(session.jobs);
-    pool_ = std::make_unique<DerivePool>(session.fs, workers, 2 * workers);
+    // No thread to spare (a memory limit, a process limit): every picture is made at its turn.
+    PassOver([&] { pool_ = std::make_unique<DerivePool>(session.fs, workers, 2 * workers); });
   }
 }
 
@@ -35,8 +36,10 @@ PictureDeriver::~PictureDeriver() = default;
 
 void PictureDeriver::BigFolderListed(const std::string& big_folder,
                                      const std::vector<std::string>& files) {
-  // Start on the folder's pictures now only when they are going to be derived.
-  if (pool_ && session_.window.IsChecked(CheckBox::kCreateJpg)) {
+  // Start on the folder's pictures now only when they are going to be derived, and never on
+  // pictures whose copies would go into a folder of originals.
+  if (pool_ && session_.window.IsChecked(CheckBox::kCreateJpg) &&
+      !session_.fs.HoldsOriginals(SetFolderOf(big_folder))) {
     pool_->Submit(big_folder, files, session_.window.IsChecked(CheckBox::kCreate640));
   }
 }
@@ -47,11 +50,9 @@ void PictureDeriver::BigFolderDone(const std::string& big_folder) {
 
 void PictureDeriver::DerivePictures(const std::string& big_folder, const std::string& file) {
   const std::string set_folder = SetFolderOf(big_folder);
-  // The copies go into the folder above; that must never be a folder of originals itself.
-  if (IsBigFolder(set_folder)) {
-    throw SnapError(kErrPermissionDenied,
-                    "Permission denied: " + set_folder + " is an original picture folder");
-  }
+  // The copies go into the folder above. Writing refuses a folder of originals; refusing
+  // before the picture is decoded saves the work.
+  session_.fs.GuardOriginals(set_folder);
 
   // The box as it is now decides, whatever it was when the picture was started.
   const bool make_640 = session_.window.IsChecked(CheckBox::kCreate640);

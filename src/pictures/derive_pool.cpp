@@ -49,7 +49,12 @@ PreparedPicture PreparePicture(FileSystem& fs, const std::string& big_folder,
 
 DerivePool::DerivePool(FileSystem& fs, int threads, size_t ahead)
     : fs_(fs), ahead_(std::max<size_t>(1, ahead)) {
-  for (int i = 0; i < std::max(1, threads); ++i) workers_.emplace_back([this] { Work(); });
+  try {
+    for (int i = 0; i < std::max(1, threads); ++i) workers_.emplace_back([this] { Work(); });
+  } catch (...) {
+    // Fewer threads than asked for still make a pool; with none there is nothing to join.
+    if (workers_.empty()) throw;
+  }
 }
 
 DerivePool::~DerivePool() {

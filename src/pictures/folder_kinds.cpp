@@ -1,31 +1,21 @@
 #include "pictures/folder_kinds.h"
 
-#include <cctype>
+#include "core/ascii_case.h"
+#include "core/utf8.h"
 
 namespace snapnook {
-namespace {
-
-// Whether `text` ends with `suffix`, comparing in upper case.
-bool EndsWithUpper(std::string_view text, std::string_view suffix) {
-  if (text.size() < suffix.size()) return false;
-  const std::string_view tail = text.substr(text.size() - suffix.size());
-  for (size_t i = 0; i < suffix.size(); ++i) {
-    if (std::toupper(static_cast<unsigned char>(tail[i])) != suffix[i]) return false;
-  }
-  return true;
-}
-
-}  // namespace
 
 bool IsSetFolder(std::string_view path) {
   if (path.ends_with('/')) path.remove_suffix(1);
-  if (path.size() < 4) return false;
-  // "SET" followed by exactly one character.
-  return EndsWithUpper(path.substr(0, path.size() - 1), "SET");
+  // "SET" followed by exactly one character, which may take several bytes (SETé, SET€).
+  const size_t last = LastCharacterSize(path);
+  if (last == 0) return false;
+  return EndsWithIgnoringCase(path.substr(0, path.size() - last), "SET");
 }
 
 bool IsBigFolder(std::string_view path) {
-  return path.ends_with('/') ? EndsWithUpper(path, "BIG/") : EndsWithUpper(path, "BIG");
+  if (path.ends_with('/')) path.remove_suffix(1);
+  return IsOriginalsName(path);
 }
 
 }  // namespace snapnook

@@ -49,6 +49,18 @@ int ShrinkFor(int width, int height, int need_w, int need_h) {
   return 1;
 }
 
+// The numbered error for a failure libvips reported while working on `path`: a failed
+// allocation is a lack of memory, anything else a picture that cannot be decoded.
+SnapError VipsFailure(const vips::VError& failure, const std::string& path) {
+  const std::string_view text = failure.what();
+  const bool memory = text.find("out of memory") != std::string_view::npos ||
+                      text.find("Insufficient memory") != std::string_view::npos ||
+                      text.find("memory allocation") != std::string_view::npos;
+  vips_error_clear();
+  if (memory) return SnapError(kErrOutOfMemory, "Out of memory: " + path);
+  return InvalidPictureError(path);
+}
+
 // Decodes a JPEG picture into memory, shrunk as far as (need_w, need_h) allows.
 VImage Decode(const std::vector<unsigned char>& bytes, const std::string& path, int need_w,
               int need_h) {
@@ -60,9 +72,8 @@ VImage Decode(const std::vector<unsigned char>& bytes, const std::string& path, 
     VImage image = VImage::jpegload_buffer(blob.get(), LoadOptions()->set("shrink", shrink));
     // Decode once, here; every output is scaled from this copy.
     return image.copy_memory();
-  } catch (const vips::VError&) {
-    vips_error_clear();
-    throw InvalidPictureError(path);
+  } catch (const vips::VError& failure) {
+    throw VipsFailure(failure, path);
   }
 }
 
@@ -172,9 +183,8 @@ DerivedImages MakeDerivedImages(const DeriveInput& input) {
     // The thumbnail is scaled from the album picture just made.
     out.thumbnail = Encode(ResizeExact(album, thumb_w, thumb_h));
     if (input.make_640) out.screen = Encode(MakeCopy(full, screen_w, screen_h));
-  } catch (const vips::VError&) {
-    vips_error_clear();
-    throw InvalidPictureError(input.path);
+  } catch (const vips::VError& failure) {
+    throw VipsFailure(failure, input.path);
   }
 
   if (input.make_640 && portrait) {
@@ -187,9 +197,8 @@ DerivedImages MakeDerivedImages(const DeriveInput& input) {
         out.sideways_screen = Encode(MakeCopy(sideways, kScreenWidth, kScreenHeight));
       } catch (const SnapError& error) {
         out.sideways_error = error;
-      } catch (const vips::VError&) {
-        vips_error_clear();
-        out.sideways_error = InvalidPictureError(input.sideways_path);
+      } catch (const vips::VError& failure) {
+        out.sideways_error = VipsFailure(failure, input.sideways_path);
       }
     }
   }

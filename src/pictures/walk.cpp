@@ -18,9 +18,18 @@ void AdvanceProgress(Session& session) {
   if (session.window.ProgressMax() > count) session.window.SetProgressValue(count);
 }
 
+// What one walk does with the folders and pictures it meets.
+enum class WalkMode {
+  kPass,                // a pass of the run: the counting pass, a derive or an HTML pass
+  kCountAlbumPictures,  // counts the pictures lying directly in set folders; shows nothing
+};
+
 class Walker {
  public:
-  Walker(Session& session, PictureSteps& steps) : session_(session), steps_(steps) {}
+  Walker(Session& session, PictureSteps& steps, WalkMode mode)
+      : session_(session), steps_(steps), mode_(mode) {}
+
+  int album_pictures = 0;
 
   void Walk(std::string& folder, const std::string& pattern) {
     if (!folder.ends_with('/')) folder += '/';
@@ -30,19 +39,25 @@ class Walker {
     if (id && std::find(ancestors_.begin(), ancestors_.end(), *id) != ancestors_.end()) return;
     if (id) ancestors_.push_back(*id);
 
+    // The walk's trap: any failure ends the walk of this folder, after its message; the
+    // caller goes on.
     bool big_listed = false;
+    std::string at = folder;  // what is being worked on, for the message
     try {
-      WalkBody(folder, pattern, big_listed);
-    } catch (const SnapError& error) {
-      ShowUnexpectedError(session_.window, error);
+      WalkBody(folder, pattern, big_listed, at);
+    } catch (...) {
+      const SnapError error = CurrentFailure(at);
+      if (mode_ == WalkMode::kPass) PassOver([&] { ShowUnexpectedError(session_.window, error); });
     }
     if (big_listed) steps_.BigFolderDone(folder);
     if (id) ancestors_.pop_back();
   }
 
  private:
-  void WalkBody(const std::string& folder, const std::string& pattern, bool& big_listed) {
+  void WalkBody(const std::string& folder, const std::string& pattern, bool& big_listed,
+                std::string& at) {
     Session& s = session_;
+    const bool pass = mode_ == WalkMode::kPass;
     std::vector<std::string> subfolders;
 
     // Every entry of the folder; set folders get their output folders.
@@ -50,8 +65,9 @@ class Walker {
       try {
         s.window.DoEvents();
         const std::string path = folder + name;
+        at = path;
         if (s.fs.IsDirectory(path)) {
-          if (IsSetFolder(name)) {
+          if (pass && IsSetFolder(name)) {
             // An existing folder is the usual case; any failure here is ignored.
             PassOver([&] { s.fs.CreateDirectory(path + "/640"); });
             PassOver([&] { s.fs.CreateDirectory(path + "/640/sideways"); });
@@ -63,11 +79,14 @@ class Walker {
           // passing it over would leave it out of the album unseen.
           throw ErrorFromErrno(ENAMETOOLONG, IoAction::kRead, path);
         }
-      } catch (const SnapError&) {
+      } catch (const RunInterrupted&) {
+        throw;
+      } catch (...) {
         // A system file (".sys") that cannot be examined is passed over.
         if (!name.ends_with(".sys")) throw;
       }
     }
+    at = folder;
 
     // The viewer folder holds for this whole folder, whatever the box shows later.
     const std::string viewer_folder(ViewerFolderFor(s.window.IsChecked(CheckBox::kCreate640)));
@@ -75,13 +94,16 @@ class Walker {
     const std::vector<std::string> files = s.fs.ListFiles(folder, pattern);
     const bool set = IsSetFolder(folder);
     const bool big = !set && IsBigFolder(folder);
-    if (big && !s.state.CountingPass && !files.empty()) {
+    if (pass && big && !s.state.CountingPass && !files.empty()) {
       steps_.BigFolderListed(folder, files);
       big_listed = true;
     }
     for (const std::string& file : files) {
       s.window.DoEvents();
-      if (set) {
+      at = folder + file;
+      if (!pass) {
+        if (set) ++album_pictures;
+      } else if (set) {
         s.window.SetStatusText(folder + file);
         if (s.state.CountingPass) continue;
         if (!s.window.IsChecked(CheckBox::kCreateHtml)) continue;
@@ -98,6 +120,7 @@ class Walker {
         steps_.DerivePictures(folder, file);
       }
     }
+    at = folder;
     if (big_listed) {
       steps_.BigFolderDone(folder);
       big_listed = false;
@@ -111,6 +134,7 @@ class Walker {
 
   Session& session_;
   PictureSteps& steps_;
+  WalkMode mode_;
   std::vector<FileId> ancestors_;
 };
 
@@ -118,7 +142,15 @@ class Walker {
 
 void WalkFolder(Session& session, PictureSteps& steps, std::string& folder,
                 const std::string& pattern) {
-  Walker(session, steps).Walk(folder, pattern);
+  Walker(session, steps, WalkMode::kPass).Walk(folder, pattern);
+}
+
+int CountAlbumPictures(Session& session, const std::string& folder, const std::string& pattern) {
+  NoPictureSteps none;
+  Walker walker(session, none, WalkMode::kCountAlbumPictures);
+  std::string start = folder;
+  walker.Walk(start, pattern);
+  return walker.album_pictures;
 }
 
 }  // namespace snapnook

@@ -44,10 +44,18 @@ class NoPictureSteps : public PictureSteps {
 /// and the window's check boxes say, then walks its subfolders. Lets the event loop run once
 /// per entry and once per picture.
 ///
-/// Failures go to the walk's trap: the "Unexpected Error" message, then the walk of that
+/// Failures of any kind go to the walk's trap: the "Unexpected Error" message (the failure
+/// as a numbered error naming the file or folder being worked on), then the walk of that
 /// folder ends and its caller carries on. A folder that is one of its own ancestors (through a
-/// link) is not entered. Does not throw SnapError.
+/// link) is not entered. Throws nothing but RunInterrupted.
 void WalkFolder(Session& session, PictureSteps& steps, std::string& folder,
                 const std::string& pattern);
+
+/// The pictures an HTML pass over `folder` would hand to WritePictureCells: those matching
+/// `pattern` that lie directly in set folders, found by the same walk (same order, same cycle
+/// guard, one turn of the event loop per entry and picture). Creates nothing and shows
+/// nothing; a folder that cannot be walked counts what was found before the failure, as the
+/// pass would write it.
+int CountAlbumPictures(Session& session, const std::string& folder, const std::string& pattern);
 
 }  // namespace snapnook

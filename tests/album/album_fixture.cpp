@@ -37,10 +37,10 @@ class FaultyOutputFile : public OutputFile {
 
 }  // namespace
 
-std::unique_ptr<OutputFile> FaultyFileSystem::CreateFile(const std::string& path) {
+std::unique_ptr<OutputFile> FaultyFileSystem::DoCreateFile(const std::string& path) {
   const std::string name = NameOf(path);
   if (fail_create.contains(name)) throw DiskFull(path);
-  return std::make_unique<FaultyOutputFile>(RealFileSystem::CreateFile(path),
+  return std::make_unique<FaultyOutputFile>(RealFileSystem::DoCreateFile(path),
                                             fail_write.contains(name), fail_commit.contains(name));
 }
 

@@ -25,7 +25,8 @@ class FaultyFileSystem : public RealFileSystem {
   std::set<std::string> fail_write;
   std::set<std::string> fail_commit;
 
-  std::unique_ptr<OutputFile> CreateFile(const std::string& path) override;
+ protected:
+  std::unique_ptr<OutputFile> DoCreateFile(const std::string& path) override;
 };
 
 /// The lines joined, each ended by CR LF, as the pages are written.

@@ -337,9 +337,9 @@ TEST_F(NumberedPageTest, TitlesAndHoldersKeepInnerBlanksAndLoseOuterOnesWhereTri
   window.copyright_link = " terms.html  ";
   BuildAlbum(session);
   const std::string page = Read("page01.htm");
-  EXPECT_NE(page.find("<title>  Summer <at> Sea & &#8364; \r\n - Page 1</title>\r\n"),
+  EXPECT_NE(page.find("<title>  Summer &lt;at&gt; Sea &amp; &#8364; \r\n - Page 1</title>\r\n"),
             std::string::npos);
-  EXPECT_NE(page.find("\r\n\r\n  Summer <at> Sea & &#8364; \r\n - Page 1 of 1</p>\r\n"),
+  EXPECT_NE(page.find("\r\n\r\n  Summer &lt;at&gt; Sea &amp; &#8364; \r\n - Page 1 of 1</p>\r\n"),
             std::string::npos);
   EXPECT_NE(page.find("copyright</a> 2026, <a\r\n"
                       "href=\"terms.html\">Harbour  Camera Club</a>. All rights\r\n"),

@@ -1,4 +1,5 @@
 #include "app/run_driver.h"
+#include "album/page_names.h"
 
 #include <gtest/gtest.h>
 

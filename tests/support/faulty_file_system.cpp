@@ -102,28 +102,28 @@ void FaultyFileSystem::Count(FsOp op, const std::string& path, IoAction action) 
 
 std::vector<std::string> FaultyFileSystem::ListEntries(const std::string& folder) {
   Count(FsOp::kListEntries, folder, IoAction::kRead);
-  return inner_.ListEntries(folder);
+  return RealFileSystem::ListEntries(folder);
 }
 
 std::vector<std::string> FaultyFileSystem::ListFiles(const std::string& folder,
                                                      std::string_view pattern) {
   Count(FsOp::kListFiles, folder, IoAction::kRead);
-  return inner_.ListFiles(folder, pattern);
+  return RealFileSystem::ListFiles(folder, pattern);
 }
 
-void FaultyFileSystem::CreateDirectory(const std::string& path) {
+void FaultyFileSystem::DoCreateDirectory(const std::string& path) {
   Count(FsOp::kCreateDirectory, path, IoAction::kWrite);
-  inner_.CreateDirectory(path);
+  RealFileSystem::DoCreateDirectory(path);
 }
 
 std::vector<unsigned char> FaultyFileSystem::ReadFile(const std::string& path) {
   Count(FsOp::kReadFile, path, IoAction::kRead);
-  return inner_.ReadFile(path);
+  return RealFileSystem::ReadFile(path);
 }
 
-std::unique_ptr<OutputFile> FaultyFileSystem::CreateFile(const std::string& path) {
+std::unique_ptr<OutputFile> FaultyFileSystem::DoCreateFile(const std::string& path) {
   Count(FsOp::kCreateFile, path, IoAction::kWrite);
-  return std::make_unique<FaultyOutputFile>(*this, inner_.CreateFile(path));
+  return std::make_unique<FaultyOutputFile>(*this, RealFileSystem::DoCreateFile(path));
 }
 
 }  // namespace snapnook::testing::faults

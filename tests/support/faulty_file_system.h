@@ -35,7 +35,7 @@ struct FsCall {
   std::string path;
 };
 
-/// Wraps another file system (usually RealFileSystem) and passes every call through, except
+/// The machine's file system, with every call passed through, except
 /// that the operation numbered `FailAt` (counting from 1) throws the error that errno `err`
 /// gives for its path, through ErrorFromErrno, instead of doing anything. A failed write or
 /// commit behaves as the real one does afterwards: the temporary file is gone, and the file
@@ -43,10 +43,8 @@ struct FsCall {
 ///
 /// Counting is in call order and safe from any thread, but only calls made on one thread come
 /// in a repeatable order: tests that walk over every operation run with one job.
-class FaultyFileSystem : public FileSystem {
+class FaultyFileSystem : public RealFileSystem {
  public:
-  explicit FaultyFileSystem(FileSystem& inner) : inner_(inner) {}
-
   /// The operation numbered `n` (from 1) fails with `err`; 0 means none does. Restarts the
   /// count and the record.
   void FailAt(long n, int err);
@@ -64,19 +62,17 @@ class FaultyFileSystem : public FileSystem {
 
   std::vector<std::string> ListEntries(const std::string& folder) override;
   std::vector<std::string> ListFiles(const std::string& folder, std::string_view pattern) override;
-  bool IsDirectory(const std::string& path) override { return inner_.IsDirectory(path); }
-  bool IsFile(const std::string& path) override { return inner_.IsFile(path); }
-  std::optional<FileId> Identity(const std::string& path) override { return inner_.Identity(path); }
-  void CreateDirectory(const std::string& path) override;
   std::vector<unsigned char> ReadFile(const std::string& path) override;
-  std::unique_ptr<OutputFile> CreateFile(const std::string& path) override;
 
   /// Counts one operation; throws the injected error when it is the one to fail. Used by the
   /// output files too.
   void Count(FsOp op, const std::string& path, IoAction action);
 
+ protected:
+  void DoCreateDirectory(const std::string& path) override;
+  std::unique_ptr<OutputFile> DoCreateFile(const std::string& path) override;
+
  private:
-  FileSystem& inner_;
   mutable std::mutex mutex_;
   long fail_at_ = 0;
   int errno_ = 0;
