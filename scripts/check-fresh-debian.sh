@@ -52,6 +52,13 @@ deb $mirror bookworm-updates main
 deb http://deb.debian.org/debian-security bookworm-security main
 EOF
 cp /etc/resolv.conf "$root/etc/resolv.conf"
+# The network's own certificate authorities (a TLS proxy in front of the npm registry, say) are
+# this machine's, not the new root's: carry them over, as an administrator of that network would.
+if compgen -G "/usr/local/share/ca-certificates/*.crt" >/dev/null; then
+  mkdir -p "$root/usr/local/share/ca-certificates"
+  cp /usr/local/share/ca-certificates/*.crt "$root/usr/local/share/ca-certificates/"
+  chroot "$root" update-ca-certificates >/dev/null
+fi
 
 bind proc "$root/proc" -t proc
 bind sysfs "$root/sys" -t sysfs
@@ -66,6 +73,7 @@ git -C "$root/root/snapnook" checkout -q "$commit"
 echo "== .ci/run inside the fresh root"
 set +e
 chroot "$root" /usr/bin/env -i HOME=/root TERM=dumb CI=true \
+  NODE_EXTRA_CA_CERTS=/etc/ssl/certs/ca-certificates.crt \
   PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin \
   bash -c 'cd /root/snapnook && bash .ci/run' 2>&1 | tee "$work/ci.log"
 status=${PIPESTATUS[0]}
