@@ -20,7 +20,7 @@
 
 #include "app/form2.h"
 #include "app/picture_area.h"
-#include "app/run_driver.h"
+#include "run/run_driver.h"
 #include "core/error.h"
 #include "dialogs/art.h"
 #include "dialogs/frm_help_about.h"

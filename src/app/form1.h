@@ -11,7 +11,7 @@
 #include <QWidget>
 
 #include "app/form2.h"
-#include "app/startup.h"
+#include "run/startup.h"
 #include "core/file_system.h"
 #include "core/main_window.h"
 #include "core/session.h"

@@ -5,7 +5,7 @@
 #include <QSocketNotifier>
 
 #include "app/form1.h"
-#include "app/qsettings_store.h"
+#include "settings/qsettings_store.h"
 #include "core/file_system.h"
 #include "core/interrupts.h"
 #include "dialogs/art.h"

@@ -8,9 +8,9 @@
 #include <string_view>
 #include <thread>
 
-#include "app/qsettings_store.h"
-#include "app/run_driver.h"
-#include "app/startup.h"
+#include "settings/qsettings_store.h"
+#include "run/run_driver.h"
+#include "run/startup.h"
 #include "batch/terminal_window.h"
 #include "core/config.h"
 #include "core/error.h"

@@ -9,7 +9,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "app/run_driver.h"
+#include "run/run_driver.h"
 #include "support/fake_window.h"
 #include "support/temp_tree.h"
 #include "support/test_pictures.h"

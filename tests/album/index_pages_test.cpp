@@ -1,7 +1,7 @@
 // The index page, the DjVu page and index.html.
 #include <gtest/gtest.h>
 
-#include "album/album_build.h"
+#include "run/album_build.h"
 #include "album_fixture.h"
 
 namespace snapnook::testing {

@@ -1,7 +1,7 @@
 // The numbered album pages: cells, anchor rows, page turns, heads, navigation and footers.
 #include <gtest/gtest.h>
 
-#include "album/album_build.h"
+#include "run/album_build.h"
 #include "album/navigation_bar.h"
 #include "album/page_files.h"
 #include "album/picture_cells.h"

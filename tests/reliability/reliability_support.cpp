@@ -12,7 +12,7 @@
 #include <stdexcept>
 #include <system_error>
 
-#include "app/run_driver.h"
+#include "run/run_driver.h"
 #include "support/test_pictures.h"
 
 namespace fs = std::filesystem;

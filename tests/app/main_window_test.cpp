@@ -13,7 +13,7 @@
 
 #include "app/picture_area.h"
 #include "core/file_system.h"
-#include "gui_support.h"
+#include "support/gui_support.h"
 #include "support/test_pictures.h"
 
 namespace snapnook::testing {

@@ -1,9 +1,9 @@
-#include "gui_support.h"
+#include "support/gui_support.h"
 
 #include <QAbstractButton>
 #include <QSettings>
 
-#include "app/qsettings_store.h"
+#include "settings/qsettings_store.h"
 #include "dialogs/dialog_font.h"
 
 namespace snapnook::testing {

@@ -5,7 +5,7 @@
 #include <QTest>
 
 #include "dialogs/frm_help_about.h"
-#include "gui_support.h"
+#include "support/gui_support.h"
 
 namespace snapnook::testing {
 namespace {

@@ -2,7 +2,7 @@
 // the derive pass.
 #include <gtest/gtest.h>
 
-#include "album/album_build.h"
+#include "run/album_build.h"
 #include "album/viewer_pages.h"
 #include "album_fixture.h"
 #include "support/test_pictures.h"

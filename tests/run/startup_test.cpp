@@ -1,6 +1,6 @@
 // Start-up without a window: defaults, remembered settings, the splash wait and the order of
 // the load handler's steps.
-#include "app/startup.h"
+#include "run/startup.h"
 
 #include <algorithm>
 #include <functional>

@@ -1,8 +1,8 @@
-#include "app/run_driver.h"
+#include "run/run_driver.h"
 
 #include <string>
 
-#include "album/album_build.h"
+#include "run/album_build.h"
 #include "album/page_names.h"
 #include "core/config.h"
 #include "core/traps.h"

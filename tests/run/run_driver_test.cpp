@@ -1,4 +1,4 @@
-#include "app/run_driver.h"
+#include "run/run_driver.h"
 #include "album/page_names.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "app/startup.h"
+#include "run/startup.h"
 
 #include <chrono>
 #include <cmath>

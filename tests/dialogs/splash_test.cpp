@@ -6,7 +6,7 @@
 #include <QTest>
 
 #include "dialogs/frm_splash.h"
-#include "gui_support.h"
+#include "support/gui_support.h"
 
 namespace snapnook::testing {
 namespace {

@@ -1,4 +1,4 @@
-#include "app/qsettings_store.h"
+#include "settings/qsettings_store.h"
 
 #include <QSettings>
 #include <QString>

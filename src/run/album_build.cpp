@@ -1,4 +1,4 @@
-#include "album/album_build.h"
+#include "run/album_build.h"
 
 #include <string>
 

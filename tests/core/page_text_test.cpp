@@ -1,8 +1,6 @@
-// Page text, percent-encoded names and web paths.
+// Page text, typed texts and percent-encoded names.
 #include <gtest/gtest.h>
 
-#include "album/page_names.h"
-#include "album/web_path.h"
 #include "core/page_text.h"
 
 namespace snapnook {
@@ -47,24 +45,17 @@ TEST(PercentEncodeName, KeepsValidUtf8AndEncodesBytesThatAreNot) {
             "Caf\xE9 %26 &#26085; 100%25.JPG");
 }
 
-TEST(WebFolder, IsTheSetFolderBelowTheAlbumInWebForm) {
-  EXPECT_EQ(WebFolder("/pics/album", "/pics/album/SET1/"), "SET1/");
-  EXPECT_EQ(WebFolder("/pics/album/", "/pics/album/SET1/"), "SET1/");
-  EXPECT_EQ(WebFolder("/pics/album//", "/pics/album//SET1/"), "SET1/");
-  EXPECT_EQ(WebFolder("/", "/SET1/"), "SET1/");
-  EXPECT_EQ(WebFolder("/pics/album", "/pics/album/2000/SET1/"), "2000/SET1/");
-  EXPECT_EQ(WebFolder("/pics/SET1", "/pics/SET1/"), "");  // a set folder chosen as the album
-  EXPECT_EQ(WebFolder("/a", "/a/Tom & Jerry's #SET1/"), "Tom %26 Jerry%27s %23SET1/");
-  EXPECT_EQ(WebFolder("/a", "/a/back\\slash SET1/"), "back%5Cslash SET1/");
-  EXPECT_EQ(ToWebPath("2000/SET1/"), "2000/SET1/");
-}
-
-TEST(PageNames, HaveAtLeastTwoDigits) {
-  EXPECT_EQ(PageFileName(0), "page00.htm");
-  EXPECT_EQ(PageFileName(9), "page09.htm");
-  EXPECT_EQ(PageFileName(10), "page10.htm");
-  EXPECT_EQ(PageFileName(100), "page100.htm");
-  EXPECT_EQ(Format00(32767), "32767");
+TEST(TypedText, EscapesMarkupButKeepsCharacterReferences) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"Holiday <Crete> 2026", "Holiday &lt;Crete&gt; 2026"},
+      {"x\" onmouseover=\"y", "x&quot; onmouseover=&quot;y"},
+      {"Tom & Jerry &eacute; &#233; &#xE9; &#XE9;",
+       "Tom &amp; Jerry &eacute; &#233; &#xE9; &#XE9;"},
+      {"& &; &#; &#x; &#xG1; &1a; &a-b; &amp",
+       "&amp; &amp;; &amp;#; &amp;#x; &amp;#xG1; &amp;1a; &amp;a-b; &amp;amp"},
+      {"plain text, caf\xC3\xA9", "plain text, caf\xC3\xA9"},
+  };
+  for (const auto& [typed, written] : cases) EXPECT_EQ(TypedText(typed), written) << typed;
 }
 
 }  // namespace

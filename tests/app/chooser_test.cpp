@@ -6,7 +6,7 @@
 #include <QTest>
 
 #include "app/form2.h"
-#include "gui_support.h"
+#include "support/gui_support.h"
 
 namespace snapnook::testing {
 namespace {
