@@ -1,7 +1,9 @@
-// The program's fixed configuration: maker, addresses and version.
+// The program's fixed configuration: maker and addresses (the version is in core/version.h).
 #pragma once
 
 #include <string_view>
+
+#include "core/version.h"
 
 namespace snapnook {
 
@@ -13,10 +15,6 @@ inline constexpr std::string_view kDjvuInstaller = "ftp://ftp.korvell.example/pu
 inline constexpr std::string_view kDjvuInfo = "http://djvu.org";
 inline constexpr std::string_view kProductName = "Snapnook";
 
-inline constexpr int kVersionMajor = 1;
-inline constexpr int kVersionMinor = 0;
-inline constexpr int kVersionRevision = 3;
-inline constexpr std::string_view kVersionText = "1.0.3";
 
 /// Pictures on one numbered album page.
 inline constexpr int kPicturesPerPage = 10;

@@ -11,7 +11,7 @@ class QPushButton;
 
 namespace snapnook {
 
-/// The text of lblCopyright: "Snapnook v.1.0.3", an empty line, then the contact block.
+/// The text of lblCopyright: the product name, " v." and the version, an empty line, then the contact block.
 /// Lines are separated by CR LF.
 std::string HelpCopyrightText(const std::string& product_name);
 

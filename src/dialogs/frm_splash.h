@@ -10,7 +10,7 @@ class QLabel;
 
 namespace snapnook {
 
-/// "Version 1.0.3": the version parts in decimal, without leading zeros.
+/// "Version " and the version parts in decimal, without leading zeros.
 std::string SplashVersionText();
 
 /// The splash window `frmSplash`, a frameless window of 492 x 283 with the frame `Frame1`

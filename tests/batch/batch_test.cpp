@@ -6,6 +6,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "core/version.h"
 #include "support/temp_tree.h"
 #include "support/test_pictures.h"
 
@@ -151,7 +152,7 @@ TEST_F(BatchTest, BadUsageAndMissingSourceFoldersExitWithTwo) {
 TEST_F(BatchTest, VersionAndHelp) {
   const Result version = Run("--version");
   EXPECT_EQ(version.status, 0);
-  EXPECT_EQ(version.out, "snapnook-batch 1.0.3\n");
+  EXPECT_EQ(version.out, "snapnook-batch " + std::string(kVersionText) + "\n");
   const Result help = Run("--help");
   EXPECT_EQ(help.status, 0);
   EXPECT_NE(help.out.find("--no-640"), std::string::npos);
