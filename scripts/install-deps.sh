@@ -10,7 +10,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libgl-dev
   libgtest-dev libgmock-dev
   xvfb xdotool x11-utils imagemagick
-  time
+  time locales
   fonts-liberation librsvg2-bin openbox dpkg-dev
   libjpeg-dev liblcms2-dev clang libclang-rt-14-dev
 )

@@ -7,11 +7,12 @@
 
 namespace snapnook {
 
-/// A number with at least two digits, zero-padded: 1 gives "01", 12 "12", 100 "100".
+/// A page number with at least two digits, zero-padded: 1 gives "01", 12 "12", 100 "100".
+/// Page numbers are never negative.
 inline std::string Format00(int n) {
-  std::string digits = std::to_string(n < 0 ? -n : n);
+  std::string digits = std::to_string(n);
   if (digits.size() < 2) digits.insert(0, "0");
-  return n < 0 ? "-" + digits : digits;
+  return digits;
 }
 
 /// The number of numbered pages for `pictures` pictures: ten a page, a part-filled last page

@@ -182,13 +182,6 @@ QString Form2::Drive() const {
   return drive_->currentData().toString();
 }
 
-bool Form2::SetDrive(const QString& root) {
-  const int index = drive_->findData(root);
-  if (index < 0) return false;
-  drive_->setCurrentIndex(index);
-  return true;
-}
-
 void Form2::DriveChanged(int index) {
   if (index < 0) return;
   // A drive keeps its own current folder: the one last open on it, else its root.

@@ -65,9 +65,6 @@ class Form2 : public QDialog {
   bool SetPath(const QString& folder);
   /// The root shown by Drive1.
   QString Drive() const;
-  /// Shows `root` in Drive1 (which then opens that drive's last folder in Dir1). Returns false
-  /// when `root` is not in the list.
-  bool SetDrive(const QString& root);
 
  protected:
   void showEvent(QShowEvent* event) override;

@@ -1,5 +1,6 @@
 #include "pictures/derive_pool.h"
 
+#include <algorithm>
 #include <chrono>
 
 #include "core/error.h"
@@ -19,7 +20,6 @@ struct DerivePool::Job {
 PreparedPicture PreparePicture(FileSystem& fs, const std::string& big_folder,
                                const std::string& file, bool make_640) {
   PreparedPicture prepared;
-  prepared.make_640 = make_640;
   try {
     DeriveInput input;
     input.path = big_folder + file;
@@ -110,10 +110,17 @@ void DerivePool::Work() {
 PreparedPicture DerivePool::Take(const std::string& big_folder, const std::string& file,
                                  bool make_640, const std::function<void()>& wait_turn) {
   std::unique_lock lock(mutex_);
-  if (jobs_.empty() || jobs_.front()->folder != big_folder || jobs_.front()->file != file) {
+  // The walk takes pictures in the order it queued them, but may pass some over (a box
+  // unticked during the walk): those ahead of this one will never be taken.
+  const auto queued = std::find_if(jobs_.begin(), jobs_.end(), [&](const auto& job) {
+    return job->folder == big_folder && job->file == file;
+  });
+  if (queued == jobs_.end()) {
     lock.unlock();
     return PreparePicture(fs_, big_folder, file, make_640);
   }
+  jobs_.erase(jobs_.begin(), queued);
+  work_ready_.notify_all();
   std::shared_ptr<Job> job = jobs_.front();
   // Still queued, it is the first a free worker takes; the caller waits for it like for a
   // running one, so that its thread stays free for events.

@@ -19,7 +19,6 @@ namespace snapnook {
 /// What deriving one picture produced: the encoded copies, or the error reading or decoding
 /// the picture raised. Nothing of it is on disk yet.
 struct PreparedPicture {
-  bool make_640 = false;
   bool portrait = false;
   DerivedImages images;
   std::exception_ptr error;
@@ -33,6 +32,11 @@ PreparedPicture PreparePicture(FileSystem& fs, const std::string& big_folder,
 
 /// Worker threads that prepare the pictures of a `BIG` folder in listing order, a bounded
 /// number ahead of the walk, while the walk takes the results one by one in the same order.
+///
+/// One consumer: Submit, Take and Drop are called from one thread (the walk's), which takes
+/// the pictures in the order it submitted them, passing some over if it must; the workers are
+/// the pool's own. Construction starts the workers; when not one can be started it throws and
+/// leaves nothing running.
 class DerivePool {
  public:
   /// `threads` workers (at least 1); at most `ahead` pictures are prepared or being prepared
@@ -45,9 +49,10 @@ class DerivePool {
   /// Queues the pictures of a folder, in the order the walk will take them.
   void Submit(const std::string& big_folder, const std::vector<std::string>& files, bool make_640);
 
-  /// The prepared picture, made with `make_640`. Takes the queued result when it is the next
-  /// one, waiting for it (queued or being made) and calling `wait_turn` about every 10 ms
-  /// meanwhile; otherwise (not queued, or made with another `make_640`) prepares it here.
+  /// The prepared picture, made with `make_640`. Takes the queued result, waiting for it
+  /// (queued or being made) and calling `wait_turn` about every 10 ms meanwhile, and forgets
+  /// the pictures queued before it, which the walk passed over; a picture not queued, or made
+  /// with another `make_640`, is prepared here.
   PreparedPicture Take(const std::string& big_folder, const std::string& file, bool make_640,
                        const std::function<void()>& wait_turn);
 

@@ -7,6 +7,7 @@
 #include <mutex>
 #include <string_view>
 
+#include "pictures/icc_profile.h"
 #include "pictures/resample.h"
 
 namespace snapnook {
@@ -102,8 +103,7 @@ VImage ResizeExact(const VImage& in, int width, int height) {
 bool HasSrgbProfile(const VImage& image) {
   size_t size = 0;
   const void* data = image.get_blob(VIPS_META_ICC_NAME, &size);
-  const std::string_view profile(static_cast<const char*>(data), size);
-  return profile.find("sRGB") != std::string_view::npos;
+  return IsSrgbProfile({static_cast<const std::uint8_t*>(data), size});
 }
 
 VImage ToSrgb(const VImage& in) {
