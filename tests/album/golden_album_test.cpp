@@ -1,7 +1,7 @@
 // Whole albums against their expected pages, kept as files: each folder of tests/data/albums
-// holds case.txt (the window's fields and the source tree) and expected/ (every page the run
-// writes into the source folder, byte for byte). SNAPNOOK_UPDATE_GOLDEN=1 writes what the run
-// makes into expected/ instead, for review.
+// holds case.txt (the window's fields and the source tree), expected/ (every page the run
+// writes into the source folder, byte for byte) and messages.txt (the messages it showed).
+// SNAPNOOK_UPDATE_GOLDEN=1 writes what the run makes into expected/ instead, for review.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -82,6 +82,15 @@ TEST_P(GoldenAlbumTest, MakesExactlyTheExpectedPages) {
   session.jobs = 1;
   RunCreatePictures(session, ClosingQuestion::kSkip);
 
+  // The messages the run showed, one a line, the album's folder written as ALBUM.
+  std::string messages;
+  for (const auto& message : window.messages) {
+    std::string line = message.title + ": " + message.prompt;
+    for (size_t at; (at = line.find(window.source_dir)) != std::string::npos;) {
+      line.replace(at, window.source_dir.size(), "ALBUM");
+    }
+    messages += line + "\n";
+  }
   std::set<std::string> made;
   for (const auto& entry : fs::directory_iterator(tree.Path("album"))) {
     if (entry.is_regular_file()) made.insert(entry.path().filename().string());
@@ -89,9 +98,12 @@ TEST_P(GoldenAlbumTest, MakesExactlyTheExpectedPages) {
   if (std::getenv("SNAPNOOK_UPDATE_GOLDEN")) {
     fs::remove_all(dir / "expected");
     fs::create_directories(dir / "expected");
-    for (const std::string& name : made)
+    for (const std::string& name : made) {
       fs::copy_file(tree.Path("album/" + name), dir / "expected" / name);
+    }
+    std::ofstream(dir / "messages.txt", std::ios::binary) << messages;
   }
+  EXPECT_EQ(messages, ReadAll(dir / "messages.txt"));
   std::set<std::string> expected;
   for (const auto& entry : fs::directory_iterator(dir / "expected")) {
     expected.insert(entry.path().filename().string());
