@@ -1,6 +1,7 @@
-// snapnook-batch under an address-space limit, on a 100-megapixel picture and a few of 12: at
-// every limit it makes every copy, or it says "Out of memory" for each folder it could not
-// finish and fails; it never claims success with a picture missing, and leaves no temporaries.
+// snapnook-batch under address-space limits, from little more than it needs to start to none,
+// on a 100-megapixel picture and a few of 12 megapixels: at every limit it makes every copy, or
+// it says "Out of memory" for each folder it could not finish and fails; it never crashes,
+// never claims success with a picture missing, and leaves no temporaries.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -27,8 +28,9 @@ TEST(MemoryLimit, EveryLimitGivesEveryCopyOrAnOutOfMemoryMessageForEachFolderWit
   testing::GiveToUnprivilegedUser(home.root());
 
   std::string summary;
-  for (const int megabytes : {120, 150, 180, 250, 400, 600, 0}) {
-    SCOPED_TRACE(std::to_string(megabytes) + " MB");
+  for (const int megabytes : {140, 160, 180, 200, 220, 250, 400, 600, 0}) {
+    const std::string label = megabytes ? std::to_string(megabytes) + " MB" : "unlimited";
+    SCOPED_TRACE(label);
     const TempTree run;
     testing::CopyTree(pictures.root(), run.root());
     testing::GiveToUnprivilegedUser(run.root());
@@ -62,9 +64,9 @@ TEST(MemoryLimit, EveryLimitGivesEveryCopyOrAnOutOfMemoryMessageForEachFolderWit
         << r.err;
     EXPECT_EQ(testing::TemporaryNamesBelow(run.root()), std::vector<std::string>{});
     EXPECT_TRUE(megabytes > 0 || r.status == 0) << "without a limit every picture is made";
-    summary += "; " + (megabytes ? std::to_string(megabytes) + " MB" : "unlimited") + ": exit " +
-               std::to_string(r.status) + ", " + std::to_string(missing) + " copies missing, " +
-               std::to_string(messages) + " messages";
+    summary += "; " + label + ": exit " + std::to_string(r.status) + ", " +
+               std::to_string(missing) + " copies missing, " + std::to_string(messages) +
+               " messages";
   }
   std::cout << "[ memory limit ] " << summary.substr(2) << "\n";
 }
