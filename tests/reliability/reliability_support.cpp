@@ -119,11 +119,12 @@ void GiveToUnprivilegedUser(const std::string& root) {
   }
 }
 
-CommandResult RunBatch(const std::string& args, const std::string& config_home) {
+CommandResult RunBatch(const std::string& args, const std::string& config_home,
+                       const std::string& wrapper) {
   const std::string out = config_home + "/stdout";
   const std::string err = config_home + "/stderr";
   const std::string command = "XDG_CONFIG_HOME=" + Quote(config_home) +
-                              " HOME=" + Quote(config_home) + " " + AsUnprivilegedUser() +
+                              " HOME=" + Quote(config_home) + " " + AsUnprivilegedUser() + wrapper +
                               Quote(BatchBinary()) + " " + args + " >" + Quote(out) + " 2>" +
                               Quote(err);
   CommandResult result;

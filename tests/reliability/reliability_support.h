@@ -67,8 +67,10 @@ std::string AsUnprivilegedUser();
 void GiveToUnprivilegedUser(const std::string& root);
 
 /// Runs snapnook-batch with `args` (already quoted) as the unprivileged user, its settings in
-/// the folder `config_home`, and collects what it printed.
-CommandResult RunBatch(const std::string& args, const std::string& config_home);
+/// the folder `config_home`, and collects what it printed. `wrapper` goes before the program
+/// ("prlimit --as=N ").
+CommandResult RunBatch(const std::string& args, const std::string& config_home,
+                       const std::string& wrapper = "");
 
 /// The lines of `text`, without their line ends.
 std::vector<std::string> LinesOf(const std::string& text);
