@@ -1,0 +1,321 @@
+// Originals are untouchable. Thousands of small trees are generated from what has caused
+// trouble (BIG at every depth and in every letter case, folders of originals inside each other,
+// links, odd names, bad pictures) and run from random source folders with random boxes. After
+// every run nothing at or below a folder whose name ends with BIG has changed, no temporary file
+// is left, and every link of the pages the run wrote reaches a file.
+#include <gtest/gtest.h>
+#include <strings.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <random>
+#include <ranges>
+#include <regex>
+#include <set>
+
+#include "reliability/reliability_support.h"
+#include "support/test_pictures.h"
+
+namespace snapnook {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::TempTree;
+constexpr auto npos = std::string::npos;
+
+bool EndsWithBig(const std::string& name) {
+  return name.size() >= 3 && ::strcasecmp(name.c_str() + name.size() - 3, "BIG") == 0;
+}
+
+// clang-format off
+const std::vector<std::string> kSets = {"SET1", "set2", "Set3", "MySET4", "SET#", "SET%", "SET'",
+    "SET&", "SETé", "SET\xff", "SET ", "SET10", "Trip", "x y"};
+const std::vector<std::string> kBigs = {"BIG", "big", "Big", "OLDBIG"};
+const std::vector<std::string> kPictures = {"p.JPG", "q.jpg", "IMG 2.JPG", "#3.JPG", "50%.JPG",
+    "Mom's.JPG", "A&B.JPG", "é.JPG", "5€.JPG", "img10.JPG", "\xe9t\xe9.JPG"};
+// clang-format on
+
+// Makes a random tree in the folder `top` and lists what it made, one entry a line.
+class TreeMaker {
+ public:
+  TreeMaker(unsigned seed, std::string top) : rng_(seed), top_(std::move(top)) {
+    fs::create_directories(top_);
+    for (int n = 1 + Pick(4); n-- > 0;) Set((Chance(20) ? "2024/" : "") + Any(kSets), true);
+    if (Chance(15)) Originals(Any(kBigs), 3);  // in the source folder itself
+    const std::string link = Any(kSets);       // named like a set, to originals
+    if (Chance(20) && !bigs.empty() && Add(link, 'l', Any(bigs))) sets.push_back(link);
+  }
+
+  std::string listing;
+  std::vector<std::string> sets, bigs;  // folders a run may start from
+  unsigned Pick(size_t n) { return static_cast<unsigned>(rng_() % n); }
+  bool Chance(unsigned percent) { return Pick(100) < percent; }
+  std::string Any(const std::vector<std::string>& from) { return from[Pick(from.size())]; }
+
+ private:
+  // Makes a folder ('d'), a picture 8x6 ('L') or 6x8 ('P'), a file that is no picture ('g') or
+  // a symbolic link ('l') to `target` ("" the source folder, ".." the one above), unless the
+  // path is taken.
+  bool Add(const std::string& path, char kind, const std::string& target = "") {
+    static const std::string landscape = testing::TestJpegBytes(8, 6);
+    static const std::string portrait = testing::TestJpegBytes(6, 8);
+    const fs::path at = top_ + "/" + path;
+    if (fs::exists(fs::symlink_status(at))) return false;
+    fs::create_directories(kind == 'd' ? at : at.parent_path());
+    std::string up;  // from the link's folder to the source folder
+    for (char c : path) up += c == '/' ? "../" : "";
+    if (kind == 'l') fs::create_symlink((up + target).empty() ? "." : up + target, at);
+    if (kind == 'L' || kind == 'P' || kind == 'g') {
+      std::ofstream(at) << (kind == 'L' ? landscape : kind == 'P' ? portrait : "no picture");
+    }
+    listing += std::string("  ") + kind + " " + path + (kind == 'l' ? " -> " + target : "") + "\n";
+    return true;
+  }
+
+  // A folder of originals: pictures, some portrait with their copy as the camera took it, and
+  // some that are no pictures.
+  void Originals(const std::string& folder, unsigned most) {
+    if (!Add(folder, 'd')) return;
+    bigs.push_back(folder);
+    const std::string sideways = folder + (Chance(80) ? "/sideways/" : "/SIDEWAYS/");
+    for (unsigned n = Pick(most + 1); n-- > 0;) {
+      const std::string name = Any(kPictures);
+      const char kind = Chance(10) ? 'g' : Chance(30) ? 'P' : 'L';
+      if (Add(folder + "/" + name, kind) && kind == 'P') Add(sideways + name, 'L');
+    }
+  }
+
+  void Set(const std::string& set, bool top) {
+    if (!Add(set, 'd')) return;
+    sets.push_back(set);
+    const std::string big = set + "/" + Any(kBigs);
+    if (Chance(10) && !bigs.empty()) {
+      Add(big, 'l', Any(bigs));  // its originals are another set's
+      return;
+    }
+    Originals(big, 5);
+    if (Chance(25)) Originals(big + "/" + Any(kBigs), 2);
+    if (Chance(25)) Originals(big + "/sideways/" + Any(kBigs), 2);
+    if (Chance(10)) Originals(big + "/x/OLDBIG", 2);
+    if (Chance(10) && top) Set(big + "/" + Any(kSets), false);
+    if (Chance(25)) Add(set + "/" + Any(kPictures), 'L');  // by hand, or left from a run
+    if (Chance(15)) Add(set + "/up", 'l', Any({"", set, ".."}));
+    if (Chance(15) && !bigs.empty()) Add(set + "/more", 'l', Any(bigs));
+  }
+
+  std::mt19937 rng_;
+  std::string top_;
+};
+
+std::string ReadAll(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// Every entry below `root` as it is on disk, links not followed: inode, modification time, and
+// a file's bytes or a link's target.
+using Listing = std::map<std::string, std::tuple<ino_t, long long, std::string>>;
+
+Listing List(const std::string& root) {
+  Listing entries;
+  for (const auto& entry : fs::recursive_directory_iterator(root)) {
+    struct stat st {};
+    ::lstat(entry.path().c_str(), &st);
+    entries[entry.path().string().substr(root.size() + 1)] = {
+        st.st_ino, st.st_mtim.tv_sec * 1'000'000'000LL + st.st_mtim.tv_nsec,
+        S_ISLNK(st.st_mode)   ? fs::read_symlink(entry.path()).string()
+        : S_ISREG(st.st_mode) ? ReadAll(entry.path())
+                              : ""};
+  }
+  return entries;
+}
+
+// The file a link of a page names, relative to the page, as a browser reads it off an
+// ISO-8859-1 page: character references and bytes are characters, "%XX" is a byte. Empty for
+// what is no file of the album: an anchor, another site, the site's own pages in ../default/,
+// the DjVu files that nobody makes.
+std::string Target(const std::string& link) {
+  std::string text, bytes;
+  for (size_t i = 0; i < link.size(); ++i) {
+    unsigned c = static_cast<unsigned char>(link[i]);
+    if (const size_t end = link.find(';', i); link.compare(i, 2, "&#") == 0 && end != npos) {
+      c = static_cast<unsigned>(std::stoul(link.substr(i + 2, end - i - 2)));
+      i = end;
+    }
+    const int tail = c < 0x80 ? 0 : c < 0x800 ? 1 : c < 0x10000 ? 2 : 3;  // UTF-8
+    text += static_cast<char>(tail ? ((0xFF00 >> (tail + 1)) & 0xFF) | (c >> (6 * tail)) : c);
+    for (int k = tail; k-- > 0;) text += static_cast<char>(0x80 | ((c >> (6 * k)) & 0x3F));
+  }
+  text = text.substr(0, text.find_first_of("#?"));
+  if (text.find(':') < text.find('/') || text.starts_with("../default/") ||
+      text.ends_with(".djvu")) {
+    return "";
+  }
+  for (size_t i = 0; i < text.size(); ++i) {
+    const bool escape = text[i] == '%' && i + 2 < text.size();
+    bytes += escape ? static_cast<char>(std::stoi(text.substr(i + 1, 2), nullptr, 16)) : text[i];
+    i += escape ? 2 : 0;
+  }
+  return bytes;
+}
+
+constexpr CheckBox kBoxes[] = {CheckBox::kCreateJpg, CheckBox::kCreate640, CheckBox::kCreateHtml};
+constexpr const char* kBoxNames[] = {" JPGs", " 640", " HTML"};
+constexpr int kShards = 4;
+
+class OriginalsTest : public ::testing::TestWithParam<int> {};
+
+TEST_P(OriginalsTest, NothingBelowABigFolderChangesNoTemporaryFileStaysEveryLinkReachesAFile) {
+  const char* count = std::getenv("SNAPNOOK_TREES");
+  const char* only = std::getenv("SNAPNOOK_TREE");  // one seed, to look at a failure again
+  std::vector<std::string> problems;
+  std::map<std::string, int> shown;  // what the runs showed, by kind
+  int trees = 0, runs = 0;
+  RealFileSystem real;
+  for (unsigned seed = 1 + GetParam(); seed <= (count ? std::stoul(count) : 2000);
+       seed += kShards) {
+    if (only && seed != std::stoul(only)) continue;
+    TempTree tree;
+    const std::string top = tree.Path("top");
+    TreeMaker maker(seed, top);
+    ++trees;
+    for (int n = 1 + maker.Pick(2); n-- > 0; ++runs) {
+      // One run: from the top, a set or a folder of originals, random boxes, one job or two.
+      const unsigned from = maker.Pick(100);
+      const std::string start = from < 70                         ? ""
+                                : from < 85 || maker.bigs.empty() ? maker.Any(maker.sets)
+                                                                  : maker.Any(maker.bigs);
+      const std::string source = start.empty() ? top : top + "/" + start;
+      testing::WholeRun run(real, source, maker.Chance(25) ? 2 : 1);
+      std::string what = "seed " + std::to_string(seed) + ", run from " +
+                         (start.empty() ? "the top" : start) + ", jobs " +
+                         std::to_string(run.session.jobs) + ",";
+      for (int b = 0; b < 3; ++b) {
+        run.window.checked[kBoxes[b]] = maker.Chance(b == 1 ? 50 : 75);
+        if (run.window.checked[kBoxes[b]]) what += kBoxNames[b];
+      }
+      const Listing before = List(tree.root());
+      run.Run();
+      const Listing after = List(tree.root());
+      std::set<std::string> found;
+      for (const auto& m : run.window.messages) {
+        const bool walk = m.title == "Unexpected Error";
+        ++shown[m.title + (walk ? ": " + m.prompt.substr(0, m.prompt.find(" -")) : "") +
+                (m.prompt.find("is an original picture folder") != npos ? " (originals)" : "")];
+      }
+
+      // 1. Nothing at or below a folder of originals is added, changed or removed; with one as
+      //    the source, nothing anywhere, and the run says why.
+      const bool from_big = EndsWithBig(start);
+      if (from_big && std::ranges::none_of(run.window.messages, [](const auto& m) {
+            return m.title == "Original Picture Folder";
+          })) {
+        found.insert("a folder of originals as the source was not refused");
+      }
+      // Folders of originals that hold the source folder are passed over (the user chose to
+      // write there); every one from the source folder down, or reached through a link, counts.
+      const std::string root = fs::canonical(tree.root()).string();
+      const std::string at = fs::canonical(source).string().erase(0, root.size() + 1);
+      const auto below_big = [&](const std::string& path) {
+        const bool inside = path == at || path.starts_with(at + "/");
+        return from_big ||
+               std::ranges::any_of(fs::path(path.substr(inside ? at.rfind('/') + 1 : 0)),
+                                   [](const fs::path& part) { return EndsWithBig(part.string()); });
+      };
+      for (const auto& [path, entry] : after) {
+        const auto was = before.find(path);
+        if (below_big(path) && (was == before.end() || was->second != entry)) {
+          found.insert((was == before.end() ? "written: " : "changed: ") + path);
+        }
+      }
+      for (const auto& [path, entry] : before) {
+        if (below_big(path) && !after.contains(path)) found.insert("removed: " + path);
+      }
+
+      // 2. No file is left under a temporary name.
+      for (const std::string& temp : testing::TemporaryNamesBelow(tree.root())) {
+        found.insert("left: " + temp);
+      }
+
+      // 3. Every link of the pages this run wrote reaches a file.
+      const auto written = [&](const std::string& path) {  // by this run
+        std::error_code ec;
+        const std::string key = fs::canonical(path, ec).string().erase(0, root.size() + 1);
+        return !ec && after.contains(key) &&
+               (!before.contains(key) || before.at(key) != after.at(key));
+      };
+      const bool no_pictures = ReadAll(source + "/page00.htm").find(".htm#") == npos;
+      static const std::regex kPage("index\\.html|page[0-9][0-9]+\\.htm");
+      static const std::regex kLink("(?:src|href)=\"([^\"]*)\"|fnOpen[12]\\('([^']*)'\\)");
+      static const std::regex kCopy("(.*/|)(Thumb|640|big)/(sideways/)?([^/]*)", std::regex::icase);
+      for (const auto& page : fs::directory_iterator(source)) {
+        const std::string name = page.path().filename().string();
+        if (!std::regex_match(name, kPage) || !written(page.path().string())) continue;
+        const std::string text = ReadAll(page.path().string());
+        for (std::sregex_iterator m(text.begin(), text.end(), kLink), end; m != end; ++m) {
+          const std::string target = Target((*m)[(*m)[1].matched ? 1 : 2].str());
+          if (target.empty() || fs::is_regular_file(source + "/" + target)) continue;
+          // An album without pictures still leads to its first page.
+          if (no_pictures && target == "page01.htm") continue;
+          std::smatch copy;  // of a picture: SET/{Thumb,640,big}[/sideways]/FILE
+          if (std::regex_match(target, copy, kCopy)) {
+            const std::string set = source + "/" + copy[1].str(), file = copy[4].str();
+            bool original = false;  // in a folder of the set called big in any letter case
+            std::error_code ec;
+            for (const auto& e : fs::directory_iterator(set, ec)) {
+              original |= ::strcasecmp(e.path().filename().c_str(), "big") == 0 &&
+                          fs::is_regular_file(e.path() / file);
+            }
+            // Copies come with an album picture this run made from an original in big: not
+            // with one placed by hand, one whose original failed, a run without "Create JPGs",
+            // or one made from OLDBIG (named OLD + the original's name).
+            if (fs::is_regular_file(set + file) && (!original || !written(set + file))) continue;
+            // A set chosen as the source gets no output folders.
+            if (copy[1].length() == 0 && !fs::is_directory(set + "Thumb")) continue;
+          }
+          found.insert(name + " links to a missing file: " + target);
+        }
+      }
+      if (found.empty()) continue;
+      std::string text = what + ": " + std::to_string(found.size()) + " problems";
+      for (const std::string& problem : found | std::views::take(6)) text += "\n    " + problem;
+      problems.push_back(text +
+                         "\n  tree (d folder, L picture 8x6, P 6x8, g no picture, l link to" +
+                         " a path from the top):\n" + maker.listing);
+    }
+  }
+  std::cout << "originals (shard " << GetParam() + 1 << " of " << kShards << "): " << trees
+            << " trees, " << runs << " runs, " << problems.size() << " with problems; shown:";
+  for (const auto& [kind, times] : shown) std::cout << " " << times << " x " << kind << ";";
+  std::cout << "\n";
+  EXPECT_TRUE(problems.empty()) << problems.size() << " runs with problems";
+  for (size_t i = 0; i < problems.size() && i < 30; ++i) ADD_FAILURE() << problems[i];
+}
+
+INSTANTIATE_TEST_SUITE_P(Shards, OriginalsTest, ::testing::Range(0, kShards));
+
+// The tree that broke the promise: a copy left in a sideways folder was taken for originals
+// whose album picture replaced the camera's original beside it.
+TEST(OriginalsTest, ACopyLeftInASidewaysFolderNeverReplacesTheCamerasOriginal) {
+  TempTree tree;
+  tree.MakeDir("SET1/BIG/sideways/BIG");
+  testing::WriteTestJpeg(tree.Path("SET1/BIG/p.JPG"), 600, 800);
+  testing::WriteTestJpeg(tree.Path("SET1/BIG/sideways/p.JPG"), 800, 600);
+  testing::WriteTestJpeg(tree.Path("SET1/BIG/sideways/BIG/p.JPG"), 800, 600);
+  const auto originals = testing::Originals(tree);
+  RealFileSystem real;
+  testing::WholeRun run(real, tree.root(), 1);
+  run.Run();
+  EXPECT_TRUE(testing::Originals(tree) == originals) << "an original was changed or added";
+  EXPECT_TRUE(std::ranges::any_of(run.window.UnexpectedErrors(), [](const std::string& prompt) {
+    return prompt.starts_with("Error: 70 - Permission denied: ") &&
+           prompt.ends_with(" is an original picture folder");
+  })) << ::testing::PrintToString(run.window.UnexpectedErrors());
+}
+
+}  // namespace
+}  // namespace snapnook
