@@ -71,13 +71,6 @@ std::vector<std::string_view> PartsOf(std::string_view path) {
   return parts;
 }
 
-// Whether `path` is `base` or lies below it, as text.
-bool IsWithin(std::string_view base, std::string_view path) {
-  const std::vector<std::string_view> outer = PartsOf(base);
-  const std::vector<std::string_view> inner = PartsOf(path);
-  return inner.size() >= outer.size() && std::equal(outer.begin(), outer.end(), inner.begin());
-}
-
 std::string AbsolutePath(const std::string& path) {
   if (path.starts_with('/')) return path;
   char cwd[PATH_MAX];
@@ -188,15 +181,13 @@ bool IsTemporaryName(std::string_view name) {
   return name.starts_with(kTempPrefix) && name.ends_with(kTempSuffix);
 }
 
-std::optional<std::string> OriginalsFolderOn(std::string_view album, std::string_view folder,
-                                             bool whole_outside) {
+std::optional<std::string> OriginalsFolderOn(std::string_view album, std::string_view folder) {
   const std::vector<std::string_view> base = PartsOf(album);
   const std::vector<std::string_view> parts = PartsOf(folder);
-  const bool inside =
-      parts.size() >= base.size() && std::equal(base.begin(), base.end(), parts.begin());
-  if (!album.empty() && !inside && !whole_outside) return std::nullopt;
+  const bool inside = !album.empty() && parts.size() >= base.size() &&
+                      std::equal(base.begin(), base.end(), parts.begin());
   // Inside the album, from the album folder's own name down; else the whole path.
-  const size_t first = album.empty() || !inside || base.empty() ? 0 : base.size() - 1;
+  const size_t first = inside && !base.empty() ? base.size() - 1 : 0;
   std::string path;
   for (size_t i = 0; i < parts.size(); ++i) {
     path += "/";
@@ -220,12 +211,9 @@ void FileSystem::ClearAlbumFolder() {
 
 std::optional<std::string> FileSystem::OriginalsFolderFor(const std::string& folder) {
   // The path as written, and where its links lead: a folder of originals reached through a
-  // link named like anything else is still one, and so is a link named like one. A path that
-  // the album's own folders lead out of the album through a link is judged whole.
-  const std::string written = AbsolutePath(folder);
-  if (auto found = OriginalsFolderOn(album_, written, false)) return found;
-  const bool through_album = album_.empty() || IsWithin(album_, written);
-  return OriginalsFolderOn(album_real_, ResolvedPath(folder), through_album);
+  // link named like anything else is still one, and so is a link named like one.
+  if (auto found = OriginalsFolderOn(album_, AbsolutePath(folder))) return found;
+  return OriginalsFolderOn(album_real_, ResolvedPath(folder));
 }
 
 void FileSystem::GuardOriginals(const std::string& folder) {

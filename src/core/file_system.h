@@ -50,8 +50,8 @@ class FolderLock {
 /// (a folder whose name ends with "BIG" in any letter case) from the album folder down, whatever
 /// a caller takes the folder for. Such a write throws error 70 "Permission denied: FOLDER is an
 /// original picture folder". The folders are judged by the path as written and by the path its
-/// links lead to; a path that leaves the album folder through a link is judged whole. Before
-/// SetAlbumFolder (or after ClearAlbumFolder), every path is judged whole.
+/// links lead to; a path outside the album folder (by its text, or where its links lead) is
+/// judged whole. Before SetAlbumFolder (or after ClearAlbumFolder), every path is judged whole.
 /// Implementations provide the unguarded operations (Do...).
 class FileSystem {
  public:
@@ -142,12 +142,11 @@ class RealFileSystem : public FileSystem {
 };
 
 /// The folder of originals that a write into `folder` would touch, judged on the text of the
-/// paths: the first folder, from `album`'s own name down to `folder`, whose name ends with
-/// "BIG" in any letter case. `folder` outside `album` is judged whole when `whole_outside`,
-/// else not at all; an empty `album` judges every path whole. Both paths absolute; "." and ".."
-/// are resolved as text. Returns the folder's path, or nothing.
-std::optional<std::string> OriginalsFolderOn(std::string_view album, std::string_view folder,
-                                             bool whole_outside);
+/// paths: the first folder whose name ends with "BIG" in any letter case, from `album`'s own
+/// name down to `folder` when `folder` lies in `album`, else along the whole of `folder` (an
+/// empty `album` contains nothing). Both paths absolute; "." and ".." are resolved as text.
+/// Returns the folder's path, or nothing.
+std::optional<std::string> OriginalsFolderOn(std::string_view album, std::string_view folder);
 
 /// True when `name` matches `pattern`: "*" any run, "?" one byte, ASCII letter case ignored.
 bool MatchesPattern(std::string_view name, std::string_view pattern);

@@ -9,9 +9,10 @@
 namespace snapnook {
 namespace {
 
-// The set folder of a `BIG` folder path: the path without its last four characters ("BIG/").
+// The set folder of a `BIG` folder path (ending with "/"): the folder that holds it, with "/".
 std::string SetFolderOf(const std::string& big_folder) {
-  return big_folder.size() >= 4 ? big_folder.substr(0, big_folder.size() - 4) : std::string();
+  const size_t slash = big_folder.find_last_of('/', big_folder.size() - 2);
+  return slash == std::string::npos ? std::string() : big_folder.substr(0, slash + 1);
 }
 
 int WorkerCount(int jobs) {

@@ -54,9 +54,11 @@ int ShrinkFor(int width, int height, int need_w, int need_h) {
 // allocation is a lack of memory, anything else a picture that cannot be decoded.
 SnapError VipsFailure(const vips::VError& failure, const std::string& path) {
   const std::string_view text = failure.what();
+  // Under a memory limit, a thread's stack may be what cannot be had.
   const bool memory = text.find("out of memory") != std::string_view::npos ||
                       text.find("Insufficient memory") != std::string_view::npos ||
-                      text.find("memory allocation") != std::string_view::npos;
+                      text.find("memory allocation") != std::string_view::npos ||
+                      text.find("Error creating thread") != std::string_view::npos;
   vips_error_clear();
   if (memory) return SnapError(kErrOutOfMemory, "Out of memory: " + path);
   return InvalidPictureError(path);
