@@ -5,12 +5,12 @@
 #include <QSocketNotifier>
 
 #include "app/form1.h"
-#include "settings/qsettings_store.h"
 #include "core/file_system.h"
 #include "core/interrupts.h"
 #include "dialogs/art.h"
 #include "dialogs/dialog_font.h"
 #include "pictures/imaging.h"
+#include "settings/qsettings_store.h"
 
 int main(int argc, char* argv[]) {
   QApplication app(argc, argv);
@@ -25,6 +25,7 @@ int main(int argc, char* argv[]) {
   snapnook::Form1 window(fs, settings);
   // SIGINT, SIGTERM and SIGHUP close the window as its Close does; during a run, the run
   // stops first at its next turn and leaves every file whole or unwritten.
+  snapnook::CleanUpOnCrash();
   int wake[2] = {-1, -1};
   if (::pipe(wake) == 0) {
     snapnook::CatchInterrupts(wake[1]);

@@ -8,9 +8,6 @@
 #include <string_view>
 #include <thread>
 
-#include "settings/qsettings_store.h"
-#include "run/run_driver.h"
-#include "run/startup.h"
 #include "batch/terminal_window.h"
 #include "core/config.h"
 #include "core/error.h"
@@ -19,6 +16,9 @@
 #include "core/session.h"
 #include "core/traps.h"
 #include "pictures/imaging.h"
+#include "run/run_driver.h"
+#include "run/startup.h"
+#include "settings/qsettings_store.h"
 
 namespace {
 
@@ -201,6 +201,7 @@ int main(int argc, char** argv) {
   // Ctrl-C, SIGTERM and SIGHUP stop the run at its next turn: every file is then whole or
   // not written, and no temporary file is left.
   CatchInterrupts();
+  CleanUpOnCrash();
   try {
     StartImaging();
     RunCreatePictures(session, ClosingQuestion::kSkip);

@@ -15,7 +15,6 @@ inline constexpr std::string_view kDjvuInstaller = "ftp://ftp.korvell.example/pu
 inline constexpr std::string_view kDjvuInfo = "http://djvu.org";
 inline constexpr std::string_view kProductName = "Snapnook";
 
-
 /// Pictures on one numbered album page.
 inline constexpr int kPicturesPerPage = 10;
 

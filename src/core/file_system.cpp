@@ -89,14 +89,56 @@ class PosixFolderLock : public FolderLock {
   int fd_;
 };
 
+// The temporary files being written, for a process that is going down: kept where a signal
+// handler may read them without allocating or locking. A file whose path finds no free slot
+// is left to the next run's sweep.
+class LiveTemporaries {
+ public:
+  int Add(const std::string& path) {
+    if (path.size() >= sizeof(Slot::path)) return -1;
+    for (int i = 0; i < kSlots; ++i) {
+      int free = kFree;
+      if (!slots_[i].state.compare_exchange_strong(free, kFilling)) continue;
+      path.copy(slots_[i].path, path.size());
+      slots_[i].path[path.size()] = '\0';
+      slots_[i].state.store(kLive);
+      return i;
+    }
+    return -1;
+  }
+  void Remove(int slot) {
+    if (slot >= 0) slots_[slot].state.store(kFree);
+  }
+  void UnlinkAll() {
+    for (Slot& slot : slots_) {
+      if (slot.state.load() == kLive) ::unlink(slot.path);
+    }
+  }
+
+ private:
+  static constexpr int kSlots = 16;
+  enum { kFree, kFilling, kLive };
+  struct Slot {
+    std::atomic<int> state{kFree};
+    char path[PATH_MAX];
+  };
+  Slot slots_[kSlots];
+};
+
+LiveTemporaries live_temporaries;
+
 class PosixOutputFile : public OutputFile {
  public:
   PosixOutputFile(std::string path, std::string temp, int fd)
-      : path_(std::move(path)), temp_(std::move(temp)), fd_(fd) {}
+      : path_(std::move(path)),
+        temp_(std::move(temp)),
+        fd_(fd),
+        live_(live_temporaries.Add(temp_)) {}
 
   ~PosixOutputFile() override {
     if (fd_ >= 0) ::close(fd_);
     if (!committed_) ::unlink(temp_.c_str());
+    live_temporaries.Remove(live_);
   }
 
   void Write(std::string_view bytes) override {
@@ -147,6 +189,7 @@ class PosixOutputFile : public OutputFile {
   int fd_;
   std::string buffer_;
   bool committed_ = false;
+  int live_;
 };
 
 struct DirCloser {
@@ -175,6 +218,10 @@ bool MatchesPattern(std::string_view name, std::string_view pattern) {
   }
   while (p < pattern.size() && pattern[p] == '*') ++p;
   return p == pattern.size();
+}
+
+void RemoveTemporariesNow() {
+  live_temporaries.UnlinkAll();
 }
 
 bool IsTemporaryName(std::string_view name) {

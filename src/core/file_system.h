@@ -151,6 +151,10 @@ std::optional<std::string> OriginalsFolderOn(std::string_view album, std::string
 /// True when `name` matches `pattern`: "*" any run, "?" one byte, ASCII letter case ignored.
 bool MatchesPattern(std::string_view name, std::string_view pattern);
 
+/// Removes the temporary files of every unfinished write of this process, for a process that is
+/// going down at once. Safe in a signal handler: it neither allocates nor locks.
+void RemoveTemporariesNow();
+
 /// Whether a name is one of the temporary names OutputFile writes under.
 bool IsTemporaryName(std::string_view name);
 

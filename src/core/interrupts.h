@@ -12,4 +12,9 @@ void CatchInterrupts(int wake_fd = -1);
 /// The signal caught, or 0 when none was.
 int CaughtInterrupt();
 
+/// When the program crashes (SIGSEGV, SIGBUS, SIGILL, SIGFPE, or SIGABRT from a library that
+/// gives up, as GLib does when it cannot allocate), its unfinished writes' temporary files are
+/// removed before it ends as it would have.
+void CleanUpOnCrash();
+
 }  // namespace snapnook
