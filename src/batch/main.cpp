@@ -16,6 +16,7 @@
 #include "core/session.h"
 #include "core/traps.h"
 #include "pictures/imaging.h"
+#include "run/check.h"
 #include "run/run_driver.h"
 #include "run/startup.h"
 #include "settings/qsettings_store.h"
@@ -39,6 +40,16 @@ constexpr const char* kUsage =
     "  -q, --quiet             no progress display\n"
     "  -h, --help              this text\n"
     "      --version           the version\n"
+    "beyond the window (none of these changes what a run without them does):\n"
+    "      --update            derive only the pictures whose copies are missing or older than\n"
+    "                          their original (the later of its modification and change time;\n"
+    "                          for a portrait picture also its sideways file); pages are\n"
+    "                          written in full\n"
+    "      --prune             after the run, remove the derived files and numbered pages that\n"
+    "                          no picture accounts for any more; each removal is printed\n"
+    "      --check             write nothing: walk the tree, test-decode every picture, and\n"
+    "                          report what a run would show plus what it would pass over in\n"
+    "                          silence, on standard output; exit 0 or 1\n"
     "\n"
     "Exit status: 0 when the run showed no error, 1 when it showed at least one, 2 for bad usage\n"
     "or an empty or missing source folder (or one that is a BIG folder), 128 + the signal's\n"
@@ -84,6 +95,7 @@ struct Options {
   std::optional<std::string> copyright_link;
   int jobs = 0;
   bool quiet = false;
+  RunOptions run;
   bool source_given = false;
 };
 
@@ -152,6 +164,12 @@ std::optional<int> Parse(int argc, char** argv, Options& options) {
       options.jobs = static_cast<int>(jobs);
     } else if (arg == "-q" || arg == "--quiet") {
       options.quiet = true;
+    } else if (arg == "--update" && !inline_value) {
+      options.run.update = true;
+    } else if (arg == "--prune" && !inline_value) {
+      options.run.prune = true;
+    } else if (arg == "--check" && !inline_value) {
+      options.run.check = true;
     } else {
       return UsageError("unknown option '" + std::string(argv[i]) + "'");
     }
@@ -186,7 +204,8 @@ int main(int argc, char** argv) {
   options.fields.copyright_link = options.copyright_link.value_or(remembered_fields.link);
 
   const bool progress = !options.quiet && ::isatty(STDERR_FILENO);
-  TerminalWindow window(options.fields, stderr, progress);
+  // A check's report is one stream: its messages go with its findings.
+  TerminalWindow window(options.fields, options.run.check ? stdout : stderr, progress);
   RealFileSystem file_system;
   Session session(window, file_system, settings);
   session.state.ProductName = startup.ProductName;
@@ -194,6 +213,7 @@ int main(int argc, char** argv) {
   session.program_folder = ProgramFolder();
   if (const char* home = std::getenv("HOME")) session.home_folder = home;
   session.current_year = SystemYear;
+  session.options = options.run;
   session.jobs = options.jobs > 0
                      ? options.jobs
                      : std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
@@ -204,7 +224,11 @@ int main(int argc, char** argv) {
   CleanUpOnCrash();
   try {
     StartImaging();
-    RunCreatePictures(session, ClosingQuestion::kSkip);
+    if (options.run.check) {
+      CheckAlbum(session);
+    } else {
+      RunCreatePictures(session, ClosingQuestion::kSkip);
+    }
   } catch (const RunInterrupted&) {
   } catch (...) {
     window.ShowMessage(WalkErrorText(CurrentFailure(options.fields.source_dir)),

@@ -20,8 +20,14 @@ int TerminalColumns(std::FILE* stream) {
 
 }  // namespace
 
-TerminalWindow::TerminalWindow(Fields fields, std::FILE* err, bool progress)
-    : fields_(std::move(fields)), err_(err), progress_(progress) {}
+TerminalWindow::TerminalWindow(Fields fields, std::FILE* err, bool progress, std::FILE* out)
+    : fields_(std::move(fields)), err_(err), out_(out), progress_(progress) {}
+
+void TerminalWindow::Report(const std::string& line) {
+  FinishProgress();
+  std::fprintf(out_, "%s\n", line.c_str());
+  std::fflush(out_);
+}
 
 bool TerminalWindow::IsChecked(CheckBox box) {
   switch (box) {

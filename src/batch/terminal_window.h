@@ -24,8 +24,9 @@ class TerminalWindow : public MainWindow {
     bool create_html = true;
   };
 
-  /// Messages go to `err`; a progress bar is drawn there when `progress` is true.
-  TerminalWindow(Fields fields, std::FILE* err, bool progress);
+  /// Messages go to `err`, report lines to `out`; a progress bar is drawn on `err` when
+  /// `progress` is true.
+  TerminalWindow(Fields fields, std::FILE* err, bool progress, std::FILE* out = stdout);
 
   /// The titles of the message boxes shown, in order.
   const std::vector<std::string>& message_titles() const { return message_titles_; }
@@ -50,12 +51,14 @@ class TerminalWindow : public MainWindow {
   void DoEvents() override;
   void SetBusyPointer(bool) override {}
   void EndProgram() override {}
+  void Report(const std::string& line) override;
 
  private:
   void Draw(bool force);
 
   Fields fields_;
   std::FILE* err_;
+  std::FILE* out_;
   bool progress_;
   bool visible_ = false;
   bool drawn_ = false;

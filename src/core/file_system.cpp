@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -399,6 +400,25 @@ void RealFileSystem::SweepTemporaries(const std::string& folder) {
       ::unlinkat(::dirfd(dir.get()), entry->d_name, 0);
     }
   }
+}
+
+std::optional<FileTimes> RealFileSystem::Times(const std::string& path) {
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0) return std::nullopt;
+  const auto ns = [](const timespec& t) {
+    return static_cast<std::int64_t>(t.tv_sec) * 1'000'000'000 + t.tv_nsec;
+  };
+  return FileTimes{ns(st.st_mtim), ns(st.st_ctim)};
+}
+
+bool RealFileSystem::Writable(const std::string& folder) {
+  return ::access(folder.c_str(), W_OK | X_OK) == 0;
+}
+
+std::optional<std::uint64_t> RealFileSystem::FreeSpace(const std::string& path) {
+  struct statvfs st {};
+  if (::statvfs(path.c_str(), &st) != 0) return std::nullopt;
+  return static_cast<std::uint64_t>(st.f_bavail) * st.f_frsize;
 }
 
 std::string RealFileSystem::ResolvedPath(const std::string& path) {

@@ -35,6 +35,12 @@ class OutputFile {
   virtual const std::string& path() const = 0;
 };
 
+/// When a file's content and its entry last changed, in nanoseconds since the epoch.
+struct FileTimes {
+  std::int64_t modified = 0;  // the content
+  std::int64_t changed = 0;   // the content or the entry (renamed, replaced, permissions)
+};
+
 /// Holds a folder for one run: another run asking for the same folder is refused until this
 /// one is destroyed, or until its process ends, however it ends.
 class FolderLock {
@@ -74,6 +80,16 @@ class FileSystem {
 
   /// The whole content of a file.
   virtual std::vector<unsigned char> ReadFile(const std::string& path) = 0;
+
+  /// The times of a file (following links), or nothing when it cannot be examined. Never
+  /// throws.
+  virtual std::optional<FileTimes> Times(const std::string& path) = 0;
+
+  /// Whether this process may create and remove entries in the folder `folder`. Never throws.
+  virtual bool Writable(const std::string& folder) = 0;
+  /// The bytes free for this process on the file system that holds `path`, or nothing when it
+  /// cannot be told. Never throws.
+  virtual std::optional<std::uint64_t> FreeSpace(const std::string& path) = 0;
 
   /// `path` made absolute, with every link resolved as far as the path exists; the part that
   /// does not exist is appended as written. Never throws.
@@ -131,6 +147,9 @@ class RealFileSystem : public FileSystem {
   bool IsFile(const std::string& path) override;
   std::optional<FileId> Identity(const std::string& path) override;
   std::vector<unsigned char> ReadFile(const std::string& path) override;
+  std::optional<FileTimes> Times(const std::string& path) override;
+  bool Writable(const std::string& folder) override;
+  std::optional<std::uint64_t> FreeSpace(const std::string& path) override;
   std::string ResolvedPath(const std::string& path) override;
   std::unique_ptr<FolderLock> LockFolder(const std::string& folder) override;
 

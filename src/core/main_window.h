@@ -58,6 +58,10 @@ class MainWindow {
   /// Ends the program at once. A caller returns straight away after it.
   virtual void EndProgram() = 0;
 
+  /// One line of what a run reports beyond its messages: a file --prune removed, a finding of
+  /// --check. snapnook-batch prints it on standard output; the window has no such runs.
+  virtual void Report(const std::string& line) { (void)line; }
+
   /// Shows the picture being worked on and the copy just saved in the window's two picture
   /// areas. Both are encoded JPEG data, valid only during the call; either may be empty.
   virtual void ShowPictures(std::span<const unsigned char> full_size,

@@ -11,6 +11,17 @@
 
 namespace snapnook {
 
+/// What snapnook-batch can ask of a run beyond what the window does. None of them changes what
+/// a run without them does.
+struct RunOptions {
+  /// Derive only the pictures whose copies are missing or older than their original.
+  bool update = false;
+  /// After the passes, remove the copies and numbered pages that no picture accounts for.
+  bool prune = false;
+  /// Write nothing: test-decode every picture and report what a run would show and pass over.
+  bool check = false;
+};
+
 /// Everything a run needs, for the program's life: the shared run state and the ports to the
 /// main window, the file system and the settings store. The front end (window or terminal)
 /// owns the ports; the session only refers to them.
@@ -31,6 +42,7 @@ struct Session {
   std::function<int()> current_year;
   /// Pictures derived at the same time; 0 means one per core.
   int jobs = 0;
+  RunOptions options;
 };
 
 /// The current year from the system clock (local time).

@@ -27,6 +27,11 @@ class PictureDeriver {
   /// screen copy and for a portrait picture the sideways screen copy. A picture is portrait
   /// when `BIG/sideways/file` is a file. Throws SnapError for the walk's trap; the outputs
   /// written before the failure stay.
+  ///
+  /// With the session's `update` option, a picture whose copies are all up to date (see
+  /// CopiesAreUpToDate) is left as it is. With `check`, the picture is only read and decoded
+  /// whole, each copy is written as the room it would take (the check's file system keeps
+  /// nothing), and a failure is shown here, so that the walk goes on with the next picture.
   void DerivePictures(const std::string& big_folder, const std::string& file);
 
   /// Hints that these pictures will be asked for, in this order (see PictureSteps).
@@ -34,6 +39,10 @@ class PictureDeriver {
   void BigFolderDone(const std::string& big_folder);
 
  private:
+  // Whether an --update run leaves the picture as it is.
+  bool UpToDate(const std::string& big_folder, const std::string& file, bool make_640);
+  void Derive(const std::string& big_folder, const std::string& file);
+
   Session& session_;
   std::unique_ptr<DerivePool> pool_;
 };

@@ -47,8 +47,8 @@ PreparedPicture PreparePicture(FileSystem& fs, const std::string& big_folder,
   return prepared;
 }
 
-DerivePool::DerivePool(FileSystem& fs, int threads, size_t ahead)
-    : fs_(fs), ahead_(std::max<size_t>(1, ahead)) {
+DerivePool::DerivePool(FileSystem& fs, int threads, size_t ahead, Preparer prepare)
+    : fs_(fs), prepare_(std::move(prepare)), ahead_(std::max<size_t>(1, ahead)) {
   try {
     for (int i = 0; i < std::max(1, threads); ++i) workers_.emplace_back([this] { Work(); });
   } catch (...) {
@@ -99,7 +99,7 @@ void DerivePool::Work() {
     if (stopping_) return;
     job->state = Job::State::kRunning;
     lock.unlock();
-    PreparedPicture result = PreparePicture(fs_, job->folder, job->file, job->make_640);
+    PreparedPicture result = prepare_(fs_, job->folder, job->file, job->make_640);
     lock.lock();
     job->result = std::move(result);
     job->state = Job::State::kDone;
@@ -117,7 +117,7 @@ PreparedPicture DerivePool::Take(const std::string& big_folder, const std::strin
   });
   if (queued == jobs_.end()) {
     lock.unlock();
-    return PreparePicture(fs_, big_folder, file, make_640);
+    return prepare_(fs_, big_folder, file, make_640);
   }
   jobs_.erase(jobs_.begin(), queued);
   work_ready_.notify_all();
@@ -135,7 +135,7 @@ PreparedPicture DerivePool::Take(const std::string& big_folder, const std::strin
   jobs_.pop_front();
   work_ready_.notify_all();  // one more may start now
   lock.unlock();
-  if (job->make_640 != make_640) return PreparePicture(fs_, big_folder, file, make_640);
+  if (job->make_640 != make_640) return prepare_(fs_, big_folder, file, make_640);
   return std::move(job->result);
 }
 

@@ -30,6 +30,10 @@ struct PreparedPicture {
 PreparedPicture PreparePicture(FileSystem& fs, const std::string& big_folder,
                                const std::string& file, bool make_640);
 
+/// How a picture is prepared: PreparePicture, or what a check does instead.
+using Preparer = std::function<PreparedPicture(FileSystem& fs, const std::string& big_folder,
+                                               const std::string& file, bool make_640)>;
+
 /// Worker threads that prepare the pictures of a `BIG` folder in listing order, a bounded
 /// number ahead of the walk, while the walk takes the results one by one in the same order.
 ///
@@ -40,8 +44,8 @@ PreparedPicture PreparePicture(FileSystem& fs, const std::string& big_folder,
 class DerivePool {
  public:
   /// `threads` workers (at least 1); at most `ahead` pictures are prepared or being prepared
-  /// but not yet taken. `fs` must be safe to read from several threads.
-  DerivePool(FileSystem& fs, int threads, size_t ahead);
+  /// but not yet taken, each by `prepare`. `fs` must be safe to read from several threads.
+  DerivePool(FileSystem& fs, int threads, size_t ahead, Preparer prepare = PreparePicture);
   ~DerivePool();
   DerivePool(const DerivePool&) = delete;
   DerivePool& operator=(const DerivePool&) = delete;
@@ -65,6 +69,7 @@ class DerivePool {
   std::shared_ptr<Job> NextJobLocked();
 
   FileSystem& fs_;
+  Preparer prepare_;
   size_t ahead_;
   std::mutex mutex_;
   std::condition_variable work_ready_;

@@ -164,6 +164,11 @@ void StartImaging(int threads) {
   });
 }
 
+void TestDecode(const std::vector<unsigned char>& bytes, const std::string& path) {
+  StartImaging();
+  Decode(bytes, path, 1, 1);
+}
+
 DerivedImages MakeDerivedImages(const DeriveInput& input) {
   StartImaging();
   const bool portrait = input.portrait;

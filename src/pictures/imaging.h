@@ -50,6 +50,10 @@ struct DerivedImages {
 /// JPEG, truncated, empty, corrupt).
 DerivedImages MakeDerivedImages(const DeriveInput& input);
 
+/// Decodes a picture whole, as small as it decodes, and keeps nothing: it fails exactly where
+/// MakeDerivedImages would (481, 7). Pure; safe on any thread.
+void TestDecode(const std::vector<unsigned char>& bytes, const std::string& path);
+
 /// Starts the imaging library; called once before the first MakeDerivedImages (which calls it
 /// too). `threads` is the library's own worker count per operation: 1 by default, since
 /// pictures are made in parallel one per thread; 0 for the library's default.

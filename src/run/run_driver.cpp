@@ -2,11 +2,12 @@
 
 #include <string>
 
-#include "run/album_build.h"
 #include "album/page_names.h"
 #include "core/config.h"
 #include "core/traps.h"
 #include "pictures/walk.h"
+#include "run/album_build.h"
+#include "run/prune.h"
 
 namespace snapnook {
 
@@ -101,10 +102,12 @@ void RunCreatePictures(Session& session, ClosingQuestion closing) {
       state.ProgressCount = 0;
       ShowOnFailure(window, source, [&] { BuildAlbum(session); });
     }
+    if (session.options.prune) PruneAlbum(session, source, Unaccounted::kCopies);
     if (window.IsChecked(CheckBox::kCreateHtml)) {
       state.ProgressCount = 0;
       PassOver([&] { window.Uncheck(CheckBox::kCreateJpg); });
       ShowOnFailure(window, source, [&] { BuildAlbum(session); });
+      if (session.options.prune) PruneAlbum(session, source, Unaccounted::kPages);
     }
   }
   lock.reset();

@@ -41,6 +41,8 @@ class FakeWindow : public MainWindow {
   bool ended = false;
   int do_events_calls = 0;
   int pictures_shown = 0;
+  /// The lines the run reported (MainWindow::Report), in order.
+  std::vector<std::string> reports;
 
   std::vector<ShownMessage> messages;
   std::vector<std::string> events;
@@ -68,6 +70,7 @@ class FakeWindow : public MainWindow {
   void DoEvents() override;
   void SetBusyPointer(bool on) override;
   void EndProgram() override;
+  void Report(const std::string& line) override { reports.push_back(line); }
   void ShowPictures(std::span<const unsigned char> full_size,
                     std::span<const unsigned char> saved) override;
 

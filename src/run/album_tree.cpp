@@ -1,0 +1,39 @@
+#include "run/album_tree.h"
+
+#include <algorithm>
+
+#include "core/folder_lookup.h"
+
+namespace snapnook {
+namespace {
+
+void Visit(Session& session, const std::string& folder, std::vector<FileId>& ancestors,
+           const std::function<void(const std::string&, const std::vector<std::string>&)>& visit) {
+  session.window.DoEvents();
+  const std::optional<FileId> id = session.fs.Identity(folder);
+  if (id && std::find(ancestors.begin(), ancestors.end(), *id) != ancestors.end()) return;
+  std::vector<std::string> entries;
+  try {
+    entries = session.fs.ListEntries(folder);
+  } catch (...) {
+    return;  // the run shows what cannot be listed
+  }
+  visit(folder, entries);
+  if (id) ancestors.push_back(*id);
+  for (const std::string& name : entries) {
+    if (session.fs.IsDirectory(folder + name))
+      Visit(session, folder + name + "/", ancestors, visit);
+  }
+  if (id) ancestors.pop_back();
+}
+
+}  // namespace
+
+void VisitFolders(Session& session, const std::string& root,
+                  const std::function<void(const std::string& folder,
+                                           const std::vector<std::string>& entries)>& visit) {
+  std::vector<FileId> ancestors;
+  Visit(session, WithSlash(root), ancestors, visit);
+}
+
+}  // namespace snapnook

@@ -1,0 +1,20 @@
+// Visiting the folders of an album as the walk meets them.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "core/session.h"
+
+namespace snapnook {
+
+/// Calls `visit` with every folder below `root` (and `root` itself), each path ending with "/",
+/// in the walk's order (a folder, then its subfolders in natural order, depth first), with the
+/// folder's entries; a folder that is one of its own ancestors (through a link) is not entered
+/// again, and one that cannot be listed is passed over. Lets the event loop run once a folder.
+void VisitFolders(Session& session, const std::string& root,
+                  const std::function<void(const std::string& folder,
+                                           const std::vector<std::string>& entries)>& visit);
+
+}  // namespace snapnook
