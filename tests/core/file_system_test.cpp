@@ -1,8 +1,10 @@
 #include "core/file_system.h"
 
 #include <gtest/gtest.h>
+
 #include <sys/stat.h>
 #include <unistd.h>
+#include <tuple>
 
 #include "core/error.h"
 #include "core/folder_lookup.h"
@@ -123,6 +125,27 @@ TEST(FolderLookup, FindsAFolderInAnyLetterCaseExactMatchFirst) {
   EXPECT_EQ(FindFolderIgnoringCase(fs, tree.Path("BIG/"), "Sideways"), "Sideways");
   EXPECT_EQ(FindFolderIgnoringCase(fs, tree.Path("BIG"), "640"), std::nullopt);
   EXPECT_EQ(FindFolderIgnoringCase(fs, tree.Path("missing"), "sideways"), std::nullopt);
+}
+
+TEST(Originals, AreLookedForFromTheAlbumFolderDownOrAlongAPathOutsideIt) {
+  const std::tuple<const char*, const char*, const char*> cases[] = {
+      // album, folder written into, the folder of originals it touches ("" for none)
+      {"/a/album", "/a/album/SET1", ""},
+      {"/a/album", "/a/album/SET1/BIG", "/a/album/SET1/BIG"},
+      {"/a/album", "/a/album/SET1/BIG/sideways", "/a/album/SET1/BIG"},
+      {"/a/album", "/a/album/x/oldbig/y", "/a/album/x/oldbig"},
+      {"/a/album", "/a/album/BIGGER/SET1", ""},
+      {"/a/BIG/album", "/a/BIG/album/SET1", ""},      // above the album: the user's choice
+      {"/a/SET1/BIG", "/a/SET1/BIG", "/a/SET1/BIG"},  // the album folder itself
+      {"/a/album", "/a/album/../default", ""},
+      {"/a/album", "/a/album/../BIG/SET1", "/a/BIG"},  // outside the album: the whole path
+      {"/media/BIG/album", "/media/BIG/default", "/media/BIG"},
+      {"", "/x/Big/SET1", "/x/Big"},  // no album: the whole path
+      {"/a/album", "/a/album/./SET1//big/", "/a/album/SET1/big"},
+  };
+  for (const auto& [album, folder, found] : cases) {
+    EXPECT_EQ(OriginalsFolderOn(album, folder).value_or(""), found) << album << " " << folder;
+  }
 }
 
 }  // namespace
