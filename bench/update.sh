@@ -10,7 +10,8 @@
 #   --batch   the snapnook-batch to measure (default: build/bin/snapnook-batch)
 # Prints one table per album: the median wall time of each command, and the two ratios the
 # targets are set in: --update unchanged over the full run, and what adding one picture adds,
-# in pictures' work (a full run's time over its picture count).
+# in pictures' work (a full run with one job: its time over its picture count, the time one
+# picture takes on its own, as the added one does).
 set -euo pipefail
 
 here=$(cd -- "$(dirname -- "${BASH_SOURCE[0]}")" && pwd)
@@ -39,15 +40,16 @@ seconds() {  # seconds COMMAND...: wall time of one run, its output dropped
 median() { sort -g | awk '{a[NR]=$1} END {print (NR % 2) ? a[(NR + 1) / 2] : (a[NR / 2] + a[NR / 2 + 1]) / 2}'; }
 
 measure() {  # measure ALBUM LABEL
-  local album=$1 label=$2 pictures first full=() update=() added=() r
+  local album=$1 label=$2 pictures first full=() one=() update=() added=() r
   pictures=$(find "$album" -path '*/BIG/*.JPG' -not -path '*/sideways/*' | wc -l)
   first=$(find "$album" -path '*/BIG/*.JPG' -not -path '*/sideways/*' | sort | head -1)
   "$batch" -q "$album" >/dev/null 2>&1 || true  # the album as it stands after a first run
   for ((r = 0; r < rounds; r++)); do
     # The order rotates from round to round.
-    for kind in $(printf 'full\nupdate\nadded\n' | tail -n +$((r % 3 + 1)); printf 'full\nupdate\nadded\n' | head -n $((r % 3))); do
+    for kind in $(printf 'full\none\nupdate\nadded\n' | tail -n +$((r % 4 + 1)); printf 'full\none\nupdate\nadded\n' | head -n $((r % 4))); do
       case $kind in
         full) full+=("$(seconds "$batch" -q "$album")") ;;
+        one) one+=("$(seconds "$batch" -q -j1 "$album")") ;;
         update) update+=("$(seconds "$batch" -q --update "$album")") ;;
         added)
           cp "$first" "$(dirname "$first")/ADDED_$r.JPG"
@@ -56,17 +58,19 @@ measure() {  # measure ALBUM LABEL
       esac
     done
   done
-  local f u a
+  local f o u a
   f=$(printf '%s\n' "${full[@]}" | median)
+  o=$(printf '%s\n' "${one[@]}" | median)
   u=$(printf '%s\n' "${update[@]}" | median)
   a=$(printf '%s\n' "${added[@]}" | median)
   printf '\n%s: %d pictures, %d rounds (medians, wall time)\n' "$label" "$pictures" "$rounds"
   printf '| command | s | x full run |\n|---|--:|--:|\n'
   printf '| full run | %.3f | 1.000 |\n' "$f"
+  printf '| full run, -j1 | %.3f | %.3f |\n' "$o" "$(echo "$o / $f" | bc -l)"
   printf '| --update, unchanged | %.3f | %.3f |\n' "$u" "$(echo "$u / $f" | bc -l)"
   printf '| --update, one picture added | %.3f | %.3f |\n' "$a" "$(echo "$a / $f" | bc -l)"
   printf 'adding one picture costs %.2f pictures of work over the unchanged --update (target <= 1.5);\n' \
-    "$(echo "($a - $u) / ($f / $pictures)" | bc -l)"
+    "$(echo "($a - $u) / ($o / $pictures)" | bc -l)"
   printf 'the unchanged --update costs %.1f %% of the full run (target <= 5 %%)\n' \
     "$(echo "100 * $u / $f" | bc -l)"
 }
