@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "core/config.h"
 #include "core/folder_lookup.h"
 
 namespace snapnook {
@@ -34,6 +35,14 @@ void VisitFolders(Session& session, const std::string& root,
                                            const std::vector<std::string>& entries)>& visit) {
   std::vector<FileId> ancestors;
   Visit(session, WithSlash(root), ancestors, visit);
+}
+
+std::vector<std::string> PicturesIn(FileSystem& fs, const std::string& folder) {
+  try {
+    return fs.ListFiles(folder, kPicturePattern);
+  } catch (...) {
+    return {};  // what cannot be listed holds nothing to count or remove
+  }
 }
 
 }  // namespace snapnook

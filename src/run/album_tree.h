@@ -17,4 +17,8 @@ void VisitFolders(Session& session, const std::string& root,
                   const std::function<void(const std::string& folder,
                                            const std::vector<std::string>& entries)>& visit);
 
+/// The pictures (files matching the picture pattern) of `folder`, in natural order; none when
+/// it cannot be listed. Never throws.
+std::vector<std::string> PicturesIn(FileSystem& fs, const std::string& folder);
+
 }  // namespace snapnook

@@ -40,14 +40,6 @@ std::string Count(int n, const std::string& what) {
   return std::to_string(n) + " " + what + (n == 1 ? "" : "s");
 }
 
-std::vector<std::string> PicturesIn(FileSystem& fs, const std::string& folder) {
-  try {
-    return fs.ListFiles(folder, kPicturePattern);
-  } catch (...) {
-    return {};
-  }
-}
-
 }  // namespace
 
 void CheckAlbum(Session& session) {

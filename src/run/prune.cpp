@@ -15,14 +15,6 @@
 namespace snapnook {
 namespace {
 
-std::vector<std::string> PicturesIn(FileSystem& fs, const std::string& folder) {
-  try {
-    return fs.ListFiles(folder, kPicturePattern);
-  } catch (...) {
-    return {};
-  }
-}
-
 // The numbered page a file name names ("page07.htm" names 7), or 0.
 int NumberedPage(const std::string& name) {
   if (!name.starts_with("page") || !name.ends_with(".htm")) return 0;
