@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "pictures/icc_profile.h"
+#include "pictures/imaging_paths.h"
 #include "pictures/resample.h"
 
 namespace snapnook {
@@ -67,7 +68,6 @@ SnapError VipsFailure(const vips::VError& failure, const std::string& path) {
 // Decodes a JPEG picture into memory, shrunk as far as (need_w, need_h) allows.
 VImage Decode(const std::vector<unsigned char>& bytes, const std::string& path, int need_w,
               int need_h) {
-  if (bytes.empty()) throw InvalidPictureError(path, "empty file");
   try {
     Blob blob(bytes);
     const VImage header = VImage::jpegload_buffer(blob.get(), LoadOptions());
@@ -164,48 +164,81 @@ void StartImaging(int threads) {
   });
 }
 
-void TestDecode(const std::vector<unsigned char>& bytes, const std::string& path) {
+Copies MakeCopiesWithVips(const std::vector<unsigned char>& bytes, const std::string& path,
+                          const CopySizes& sizes) {
   StartImaging();
-  Decode(bytes, path, 1, 1);
+  const int need_w = sizes.screen_width > 0 ? sizes.screen_width : sizes.album_width;
+  const int need_h = sizes.screen_width > 0 ? sizes.screen_height : sizes.album_height;
+  const VImage full = Decode(bytes, path, need_w, need_h);
+  Copies copies;
+  try {
+    if (sizes.album_width > 0) {
+      const VImage album = MakeCopy(full, sizes.album_width, sizes.album_height);
+      copies.album = Encode(album);
+      // The thumbnail is scaled from the album picture just made.
+      copies.thumbnail = Encode(ResizeExact(album, sizes.thumb_width, sizes.thumb_height));
+    }
+    if (sizes.screen_width > 0) {
+      copies.screen = Encode(MakeCopy(full, sizes.screen_width, sizes.screen_height));
+    }
+  } catch (const vips::VError& failure) {
+    throw VipsFailure(failure, path);
+  }
+  return copies;
+}
+
+namespace {
+
+// The copies of one picture, on the common path when it takes the picture, else through
+// libvips.
+Copies MakeCopies(const std::vector<unsigned char>& bytes, const std::string& path,
+                  const CopySizes& sizes) {
+  if (bytes.empty()) throw InvalidPictureError(path, "empty file");
+  try {
+    if (std::optional<Copies> copies = MakeCopiesFromPlanes(bytes, path, sizes)) return *copies;
+    return MakeCopiesWithVips(bytes, path, sizes);
+  } catch (const std::bad_alloc&) {
+    throw SnapError(kErrOutOfMemory, "Out of memory: " + path);
+  }
+}
+
+}  // namespace
+
+void TestDecode(const std::vector<unsigned char>& bytes, const std::string& path) {
+  // No copies wanted: the picture is decoded at its smallest scale, on the path that would
+  // make its copies.
+  MakeCopies(bytes, path, CopySizes{});
 }
 
 DerivedImages MakeDerivedImages(const DeriveInput& input) {
-  StartImaging();
   const bool portrait = input.portrait;
-  const int album_w = portrait ? kAlbumHeight : kAlbumWidth;
-  const int album_h = portrait ? kAlbumWidth : kAlbumHeight;
-  const int thumb_w = portrait ? kThumbHeight : kThumbWidth;
-  const int thumb_h = portrait ? kThumbWidth : kThumbHeight;
-  const int screen_w = portrait ? kScreenHeight : kScreenWidth;
-  const int screen_h = portrait ? kScreenWidth : kScreenHeight;
-
-  const int need_w = input.make_640 ? std::max(album_w, screen_w) : album_w;
-  const int need_h = input.make_640 ? std::max(album_h, screen_h) : album_h;
-  const VImage full = Decode(input.bytes, input.path, need_w, need_h);
-
-  DerivedImages out;
-  try {
-    const VImage album = MakeCopy(full, album_w, album_h);
-    out.album = Encode(album);
-    // The thumbnail is scaled from the album picture just made.
-    out.thumbnail = Encode(ResizeExact(album, thumb_w, thumb_h));
-    if (input.make_640) out.screen = Encode(MakeCopy(full, screen_w, screen_h));
-  } catch (const vips::VError& failure) {
-    throw VipsFailure(failure, input.path);
+  CopySizes sizes;
+  sizes.album_width = portrait ? kAlbumHeight : kAlbumWidth;
+  sizes.album_height = portrait ? kAlbumWidth : kAlbumHeight;
+  sizes.thumb_width = portrait ? kThumbHeight : kThumbWidth;
+  sizes.thumb_height = portrait ? kThumbWidth : kThumbHeight;
+  if (input.make_640) {
+    sizes.screen_width = portrait ? kScreenHeight : kScreenWidth;
+    sizes.screen_height = portrait ? kScreenWidth : kScreenHeight;
   }
+  Copies copies = MakeCopies(input.bytes, input.path, sizes);
+  DerivedImages out;
+  out.album = std::move(copies.album);
+  out.thumbnail = std::move(copies.thumbnail);
+  out.screen = std::move(copies.screen);
 
   if (input.make_640 && portrait) {
     if (input.sideways_read_error) {
       out.sideways_error = input.sideways_read_error;
     } else {
       try {
-        const VImage sideways =
-            Decode(input.sideways_bytes, input.sideways_path, kScreenWidth, kScreenHeight);
-        out.sideways_screen = Encode(MakeCopy(sideways, kScreenWidth, kScreenHeight));
+        CopySizes sideways;
+        sideways.screen_width = kScreenWidth;
+        sideways.screen_height = kScreenHeight;
+        out.sideways_screen =
+            MakeCopies(input.sideways_bytes, input.sideways_path, sideways).screen;
       } catch (const SnapError& error) {
         out.sideways_error = error;
-      } catch (const vips::VError& failure) {
-        out.sideways_error = VipsFailure(failure, input.sideways_path);
       }
     }
   }

@@ -43,20 +43,22 @@ struct DerivedImages {
 /// portrait picture, the sideways screen copy (640 x 480) from the sideways picture. Each
 /// picture is decoded once, shrunk on load as far as the largest output allows, and scaled to
 /// the exact size with a Lanczos (a = 2) filter. EXIF orientation is ignored; colour profiles,
-/// grayscale and CMYK become sRGB.
+/// grayscale and CMYK become sRGB. A YCbCr JPEG without a colour profile or with an sRGB one
+/// is made from its YCbCr planes by libjpeg-turbo alone; every other picture through libvips,
+/// which starts with the first such picture.
 ///
 /// Pure: touches no file and no window; safe to call from any thread.
 /// Throws SnapError 481 "Invalid picture" when the full-size picture cannot be decoded (not a
-/// JPEG, truncated, empty, corrupt).
+/// JPEG, truncated, empty, corrupt), 7 "Out of memory" when memory runs out.
 DerivedImages MakeDerivedImages(const DeriveInput& input);
 
 /// Decodes a picture whole, as small as it decodes, and keeps nothing: it fails exactly where
 /// MakeDerivedImages would (481, 7). Pure; safe on any thread.
 void TestDecode(const std::vector<unsigned char>& bytes, const std::string& path);
 
-/// Starts the imaging library; called once before the first MakeDerivedImages (which calls it
-/// too). `threads` is the library's own worker count per operation: 1 by default, since
-/// pictures are made in parallel one per thread; 0 for the library's default.
+/// Starts libvips, once, from whichever thread comes first (MakeDerivedImages does so when a
+/// picture needs it). `threads` is the library's own worker count per operation: 1 by
+/// default, since pictures are made in parallel one per thread; 0 for the library's default.
 void StartImaging(int threads = 1);
 
 }  // namespace snapnook

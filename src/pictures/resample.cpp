@@ -31,29 +31,30 @@ struct Taps {
   std::vector<std::int16_t> weights;  // per output, `count` each
 };
 
-Taps MakeTaps(int in_size, int out_size) {
-  const double scale = static_cast<double>(in_size) / out_size;
-  const double stretch = std::max(1.0, scale);  // shrinking widens the filter
-  const double support = kLobes * stretch;
-  const int window = static_cast<int>(std::ceil(support)) * 2 + 1;
+// Taps from a filter: `weigh(o, add)` calls add(index, weight) for each input sample that
+// output `o` draws on, `window` consecutive indices at most, starting at the lowest it adds.
+// Indices outside the input fold onto its edge samples (edges repeat). The weights are made
+// to sum to one.
+template <typename Weigh>
+Taps FoldTaps(int in_size, int out_size, int window, Weigh weigh) {
   Taps taps;
   // Taps never reach outside the picture, so a small picture has fewer.
   taps.count = std::min(window, in_size);
   taps.first.resize(out_size);
   taps.weights.assign(static_cast<size_t>(out_size) * taps.count, 0);
-  std::vector<double> folded(in_size > window ? window : in_size);
+  std::vector<std::pair<int, double>> drawn;
+  std::vector<double> folded(taps.count);
   for (int o = 0; o < out_size; ++o) {
-    const double center = (o + 0.5) * scale - 0.5;
-    const int lowest = static_cast<int>(std::floor(center - support)) + 1;
-    // The taps' first sample, placed so that all of them lie inside the picture; taps that
-    // would fall outside it fold onto the edge sample (edges repeat).
+    drawn.clear();
+    weigh(o, [&](int index, double w) { drawn.emplace_back(index, w); });
+    int lowest = drawn.empty() ? 0 : drawn.front().first;
+    for (const auto& [index, w] : drawn) lowest = std::min(lowest, index);
+    // The taps' first sample, placed so that all of them lie inside the picture.
     const int first = std::clamp(lowest, 0, in_size - taps.count);
     std::fill(folded.begin(), folded.end(), 0.0);
     double sum = 0;
-    for (int k = 0; k < window; ++k) {
-      const double w = Lanczos((lowest + k - center) / stretch);
-      const int index = std::clamp(lowest + k, 0, in_size - 1);
-      const int slot = std::clamp(index - first, 0, taps.count - 1);
+    for (const auto& [index, w] : drawn) {
+      const int slot = std::clamp(std::clamp(index, 0, in_size - 1) - first, 0, taps.count - 1);
       folded[slot] += w;
       sum += w;
     }
@@ -70,6 +71,47 @@ Taps MakeTaps(int in_size, int out_size) {
     taps.first[o] = first;
   }
   return taps;
+}
+
+// The Lanczos filter. `scale`: input samples per output sample (see PlaneScale).
+Taps MakeTaps(int in_size, int out_size, double scale) {
+  const double stretch = std::max(1.0, scale);  // shrinking widens the filter
+  const double support = kLobes * stretch;
+  const int window = static_cast<int>(std::ceil(support)) * 2 + 1;
+  return FoldTaps(in_size, out_size, window, [&](int o, auto add) {
+    const double center = (o + 0.5) * scale - 0.5;
+    const int lowest = static_cast<int>(std::floor(center - support)) + 1;
+    for (int k = 0; k < window; ++k) add(lowest + k, Lanczos((lowest + k - center) / stretch));
+  });
+}
+
+// The chroma of a 4:2:0 copy made as an RGB copy's would be: chroma upsampled to the luma
+// grid (libjpeg's triangle filter), each luma position of the copy filtered with the Lanczos
+// filter, and two of them averaged into one chroma sample. `scale` is the luma's (source luma
+// samples per luma sample of the copy), `factor` the source chroma's subsampling (1, 2, 4).
+Taps MakeChromaTaps(int in_size, int out_size, double scale, int factor) {
+  const double stretch = std::max(1.0, scale);
+  const double reach = scale / 2 + kLobes * stretch;  // around a chroma sample, in luma samples
+  const int window = static_cast<int>(std::ceil((2 * reach + 2 * factor) / factor)) + 2;
+  const int luma_size = in_size * factor;
+  return FoldTaps(in_size, out_size, window, [&](int o, auto add) {
+    const double center = (2 * o + 1) * scale - 0.5;  // in source luma samples
+    const int low = static_cast<int>(std::floor(center - reach));
+    const int high = static_cast<int>(std::ceil(center + reach));
+    for (int i = low; i <= high; ++i) {
+      const double w = 0.5 * (Lanczos((i - center + scale / 2) / stretch) +
+                              Lanczos((i - center - scale / 2) / stretch));
+      if (w == 0) continue;
+      // The chroma samples the upsampled chroma at luma sample i is made of.
+      const int at = std::clamp(i, 0, luma_size - 1);
+      const double offset = (factor - 1) / 2.0;  // where chroma sample 0 lies on the luma grid
+      const int m = static_cast<int>(std::floor((at - offset) / factor));
+      for (int c : {m, m + 1}) {
+        const double t = 1.0 - std::abs(at - (factor * c + offset)) / factor;
+        if (t > 0) add(c, w * t);
+      }
+    }
+  });
 }
 
 std::uint8_t Clamp8(int value) {
@@ -96,22 +138,76 @@ void ScaleRows(const RasterView& in, int width, const Taps& taps, std::uint8_t* 
   }
 }
 
-// Scales each column from `in_height` to `height` rows; `row_bytes` samples a row.
-void ScaleColumns(const std::uint8_t* in, int row_bytes, int height, const Taps& taps,
-                  std::uint8_t* out) {
+// Scales each column from the input's rows to `height` rows; `row_bytes` samples a row. The
+// sums of a stretch of a row are kept in registers over all the taps, and the loops over it
+// are plain enough for the compiler to vectorise.
+void ScaleColumns(const std::uint8_t* in, std::ptrdiff_t in_stride, int row_bytes, int height,
+                  const Taps& taps, std::uint8_t* out, std::ptrdiff_t out_stride) {
+  constexpr int kStretch = 128;
   const int n = taps.count;
-  std::vector<int> acc(row_bytes);
   for (int y = 0; y < height; ++y) {
-    std::fill(acc.begin(), acc.end(), 0);
     const std::int16_t* w = &taps.weights[static_cast<size_t>(y) * n];
-    for (int k = 0; k < n; ++k) {
-      const int weight = w[k];
-      if (weight == 0) continue;
-      const std::uint8_t* src = in + static_cast<size_t>(taps.first[y] + k) * row_bytes;
-      for (int i = 0; i < row_bytes; ++i) acc[i] += weight * src[i];
+    const std::uint8_t* top = in + taps.first[y] * in_stride;
+    std::uint8_t* dst = out + y * out_stride;
+    for (int x0 = 0; x0 < row_bytes; x0 += kStretch) {
+      const int count = std::min(kStretch, row_bytes - x0);
+      std::int32_t acc[kStretch] = {};
+      for (int k = 0; k < n; ++k) {
+        const std::int32_t weight = w[k];
+        if (weight == 0) continue;
+        const std::uint8_t* src = top + k * in_stride + x0;
+        for (int i = 0; i < count; ++i) acc[i] += weight * src[i];
+      }
+      for (int i = 0; i < count; ++i) dst[x0 + i] = Clamp8(acc[i]);
     }
-    std::uint8_t* dst = out + static_cast<size_t>(y) * row_bytes;
-    for (int i = 0; i < row_bytes; ++i) dst[i] = Clamp8(acc[i]);
+  }
+}
+
+// Scales one row of a plane: out[x] is the weighted sum of kTaps samples from first[x] on.
+// `row` has kTaps - 1 readable samples past its end (their weights are zero).
+template <int kTaps>
+void ScalePlaneRow(const std::uint8_t* row, int width, const int* first,
+                   const std::int16_t* weights, int taps, std::uint8_t* out) {
+  const int n = kTaps > 0 ? kTaps : taps;
+  for (int x = 0; x < width; ++x) {
+    const std::uint8_t* src = row + first[x];
+    const std::int16_t* w = weights + static_cast<size_t>(x) * n;
+    std::int32_t acc = 0;
+    for (int k = 0; k < n; ++k) acc += w[k] * static_cast<std::int32_t>(src[k]);
+    out[x] = Clamp8(acc);
+  }
+}
+
+// Scales each row of a plane from in.width to `width` samples.
+void ScalePlaneRows(const PlaneView& in, int width, const Taps& taps, std::uint8_t* out,
+                    std::ptrdiff_t out_stride) {
+  // Taps padded to a multiple of 8 with zero weights, so that the inner loop has a fixed
+  // length the compiler can unroll into vector instructions.
+  const int padded = (taps.count + 7) / 8 * 8;
+  std::vector<std::int16_t> weights(static_cast<size_t>(width) * padded, 0);
+  for (int x = 0; x < width; ++x) {
+    std::copy_n(&taps.weights[static_cast<size_t>(x) * taps.count], taps.count,
+                &weights[static_cast<size_t>(x) * padded]);
+  }
+  std::vector<std::uint8_t> row(static_cast<size_t>(in.width) + padded, 0);
+  auto scale_row = &ScalePlaneRow<0>;
+  switch (padded) {
+    case 8:
+      scale_row = &ScalePlaneRow<8>;
+      break;
+    case 16:
+      scale_row = &ScalePlaneRow<16>;
+      break;
+    case 24:
+      scale_row = &ScalePlaneRow<24>;
+      break;
+    case 32:
+      scale_row = &ScalePlaneRow<32>;
+      break;
+  }
+  for (int y = 0; y < in.height; ++y) {
+    std::copy_n(in.samples + y * in.stride, in.width, row.begin());
+    scale_row(row.data(), width, taps.first.data(), weights.data(), padded, out + y * out_stride);
   }
 }
 
@@ -123,12 +219,13 @@ Raster ResizeLanczos(const RasterView& in, int width, int height) {
   }
   // Columns first: that pass runs along whole rows, which the compiler vectorises, and it
   // leaves fewer rows for the row pass, which it does not.
-  const Taps vertical = MakeTaps(in.height, height);
-  std::vector<std::uint8_t> columns(static_cast<size_t>(in.width) * height * in.bands);
-  ScaleColumns(in.pixels, in.width * in.bands, height, vertical, columns.data());
+  const int row_bytes = in.width * in.bands;
+  const Taps vertical = MakeTaps(in.height, height, static_cast<double>(in.height) / height);
+  std::vector<std::uint8_t> columns(static_cast<size_t>(row_bytes) * height);
+  ScaleColumns(in.pixels, row_bytes, row_bytes, height, vertical, columns.data(), row_bytes);
 
   const RasterView middle{in.width, height, in.bands, columns.data()};
-  const Taps horizontal = MakeTaps(in.width, width);
+  const Taps horizontal = MakeTaps(in.width, width, static_cast<double>(in.width) / width);
   Raster out;
   out.width = width;
   out.height = height;
@@ -149,6 +246,39 @@ Raster ResizeLanczos(const RasterView& in, int width, int height) {
       break;
   }
   return out;
+}
+
+namespace {
+
+void ResizeWithTaps(const PlaneView& in, const Taps& vertical, const Taps& horizontal, int width,
+                    int height, std::uint8_t* out, std::ptrdiff_t out_stride) {
+  std::vector<std::uint8_t> columns(static_cast<size_t>(in.width) * height);
+  ScaleColumns(in.samples, in.stride, in.width, height, vertical, columns.data(), in.width);
+  ScalePlaneRows({in.width, height, in.width, columns.data()}, width, horizontal, out, out_stride);
+}
+
+void CheckPlane(const PlaneView& in, int width, int height, PlaneScale scale) {
+  if (in.width < 1 || in.height < 1 || width < 1 || height < 1 || !(scale.x > 0) ||
+      !(scale.y > 0)) {
+    throw std::invalid_argument("ResizePlane: empty plane or scale");
+  }
+}
+
+}  // namespace
+
+void ResizePlane(const PlaneView& in, int width, int height, PlaneScale scale, std::uint8_t* out,
+                 std::ptrdiff_t out_stride) {
+  CheckPlane(in, width, height, scale);
+  ResizeWithTaps(in, MakeTaps(in.height, height, scale.y), MakeTaps(in.width, width, scale.x),
+                 width, height, out, out_stride);
+}
+
+void ResizeChroma(const PlaneView& in, int width, int height, PlaneScale luma_scale, int factor_x,
+                  int factor_y, std::uint8_t* out, std::ptrdiff_t out_stride) {
+  CheckPlane(in, width, height, luma_scale);
+  ResizeWithTaps(in, MakeChromaTaps(in.height, height, luma_scale.y, factor_y),
+                 MakeChromaTaps(in.width, width, luma_scale.x, factor_x), width, height, out,
+                 out_stride);
 }
 
 }  // namespace snapnook

@@ -1,6 +1,7 @@
 // Scaling 8-bit pictures to an exact size with a Lanczos filter.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -31,5 +32,37 @@ inline RasterView View(const Raster& r) {
 /// its own, so the proportions need not be kept. `bands` may be 1 to 4. Deterministic: the
 /// same input gives the same bytes on any machine and thread.
 Raster ResizeLanczos(const RasterView& in, int width, int height);
+
+/// One plane of 8-bit samples (a band of a picture, perhaps at a lower resolution than the
+/// others), rows `stride` bytes apart.
+struct PlaneView {
+  int width = 0;
+  int height = 0;
+  std::ptrdiff_t stride = 0;
+  const std::uint8_t* samples = nullptr;
+};
+
+/// How a plane maps onto the picture in each direction: an output sample `o` lies at input
+/// position (o + 0.5) * scale - 0.5, both counted in samples of their own plane. Usually
+/// input samples / output samples; a picture decoded at a DCT scale spans a fraction of its
+/// last sample, so its scale is the fraction's.
+struct PlaneScale {
+  double x = 1.0;
+  double y = 1.0;
+};
+
+/// Scales one plane to exactly `width` x `height` samples, with the same filter as
+/// ResizeLanczos, into `out` (rows `out_stride` bytes apart, at least `width`). Deterministic
+/// in the same way, whatever the machine's vector instructions.
+void ResizePlane(const PlaneView& in, int width, int height, PlaneScale scale, std::uint8_t* out,
+                 std::ptrdiff_t out_stride);
+
+/// Scales a chroma plane, subsampled by `factor_x` x `factor_y` (1, 2 or 4) against its luma,
+/// to the `width` x `height` chroma plane of a 4:2:0 copy (half the copy's luma size, rounded
+/// up), as near as can be to the chroma of an RGB copy scaled with ResizeLanczos and encoded
+/// at 4:2:0: the chroma filtered as libjpeg upsamples it, then with the Lanczos filter at the
+/// copy's luma scale `luma_scale`, then averaged in pairs.
+void ResizeChroma(const PlaneView& in, int width, int height, PlaneScale luma_scale, int factor_x,
+                  int factor_y, std::uint8_t* out, std::ptrdiff_t out_stride);
 
 }  // namespace snapnook
