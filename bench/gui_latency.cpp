@@ -22,7 +22,6 @@
 #include "app/form1.h"
 #include "core/file_system.h"
 #include "core/settings_store.h"
-#include "pictures/imaging.h"
 
 namespace {
 
@@ -41,7 +40,6 @@ class NoSettings : public snapnook::SettingsStore {
 
 int main(int argc, char* argv[]) {
   QApplication app(argc, argv);
-  snapnook::StartImaging();
   int jobs = 0;
   bool html = true;
   QString source;

@@ -9,13 +9,10 @@
 #include "core/interrupts.h"
 #include "dialogs/art.h"
 #include "dialogs/dialog_font.h"
-#include "pictures/imaging.h"
 #include "settings/qsettings_store.h"
 
 int main(int argc, char* argv[]) {
   QApplication app(argc, argv);
-  // The imaging library starts here, on the main thread, before any picture is made.
-  snapnook::StartImaging();
   QGuiApplication::setDesktopFileName(QStringLiteral("snapnook"));
   QApplication::setWindowIcon(snapnook::AppIcon());
   snapnook::UseDialogFont();

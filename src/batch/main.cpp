@@ -15,7 +15,6 @@
 #include "core/interrupts.h"
 #include "core/session.h"
 #include "core/traps.h"
-#include "pictures/imaging.h"
 #include "run/check.h"
 #include "run/run_driver.h"
 #include "run/startup.h"
@@ -223,7 +222,6 @@ int main(int argc, char** argv) {
   CatchInterrupts();
   CleanUpOnCrash();
   try {
-    StartImaging();
     if (options.run.check) {
       CheckAlbum(session);
     } else {
