@@ -2,7 +2,12 @@
 
 #include <algorithm>
 #include <cmath>
+#include <memory>
 #include <stdexcept>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace snapnook {
 namespace {
@@ -138,51 +143,93 @@ void ScaleRows(const RasterView& in, int width, const Taps& taps, std::uint8_t* 
   }
 }
 
-// Scales each column from the input's rows to `height` rows; `row_bytes` samples a row. The
-// sums of a stretch of a row are kept in registers over all the taps, and the loops over it
-// are plain enough for the compiler to vectorise.
+// The weighted sum of the taps of column x, samples `in_stride` apart from `top`.
+std::uint8_t ColumnSample(const std::uint8_t* top, std::ptrdiff_t in_stride, int x,
+                          const std::int16_t* w, int n) {
+  std::int32_t acc = 0;
+  for (int k = 0; k < n; ++k) acc += w[k] * static_cast<std::int32_t>(top[k * in_stride + x]);
+  return Clamp8(acc);
+}
+
+// Scales each column from the input's rows to `height` rows; `row_bytes` samples a row.
 void ScaleColumns(const std::uint8_t* in, std::ptrdiff_t in_stride, int row_bytes, int height,
                   const Taps& taps, std::uint8_t* out, std::ptrdiff_t out_stride) {
-  constexpr int kStretch = 128;
   const int n = taps.count;
   for (int y = 0; y < height; ++y) {
     const std::int16_t* w = &taps.weights[static_cast<size_t>(y) * n];
     const std::uint8_t* top = in + taps.first[y] * in_stride;
     std::uint8_t* dst = out + y * out_stride;
-    for (int x0 = 0; x0 < row_bytes; x0 += kStretch) {
-      const int count = std::min(kStretch, row_bytes - x0);
-      std::int32_t acc[kStretch] = {};
-      for (int k = 0; k < n; ++k) {
-        const std::int32_t weight = w[k];
-        if (weight == 0) continue;
-        const std::uint8_t* src = top + k * in_stride + x0;
-        for (int i = 0; i < count; ++i) acc[i] += weight * src[i];
+    int x = 0;
+#if defined(__SSE2__)
+    // Sixteen columns at a time, two taps at a time: the samples of two rows interleaved
+    // against their two weights, multiplied and added pairwise (exact in 32 bits, the same
+    // sums as the plain loop).
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i half = _mm_set1_epi32(kOne / 2);
+    for (; x + 16 <= row_bytes; x += 16) {
+      __m128i acc[4] = {zero, zero, zero, zero};
+      for (int k = 0; k < n; k += 2) {
+        const bool pair = k + 1 < n;
+        const __m128i a =
+            _mm_loadu_si128(reinterpret_cast<const __m128i*>(top + k * in_stride + x));
+        const __m128i b =
+            pair ? _mm_loadu_si128(reinterpret_cast<const __m128i*>(top + (k + 1) * in_stride + x))
+                 : zero;
+        const __m128i weights = _mm_set1_epi32(
+            static_cast<std::int32_t>((static_cast<std::uint32_t>(pair ? w[k + 1] : 0) << 16) |
+                                      static_cast<std::uint16_t>(w[k])));
+        const __m128i a_low = _mm_unpacklo_epi8(a, zero), a_high = _mm_unpackhi_epi8(a, zero);
+        const __m128i b_low = _mm_unpacklo_epi8(b, zero), b_high = _mm_unpackhi_epi8(b, zero);
+        acc[0] = _mm_add_epi32(acc[0], _mm_madd_epi16(_mm_unpacklo_epi16(a_low, b_low), weights));
+        acc[1] = _mm_add_epi32(acc[1], _mm_madd_epi16(_mm_unpackhi_epi16(a_low, b_low), weights));
+        acc[2] = _mm_add_epi32(acc[2], _mm_madd_epi16(_mm_unpacklo_epi16(a_high, b_high), weights));
+        acc[3] = _mm_add_epi32(acc[3], _mm_madd_epi16(_mm_unpackhi_epi16(a_high, b_high), weights));
       }
-      for (int i = 0; i < count; ++i) dst[x0 + i] = Clamp8(acc[i]);
+      __m128i rounded[4];
+      for (int i = 0; i < 4; ++i)
+        rounded[i] = _mm_srai_epi32(_mm_add_epi32(acc[i], half), kWeightBits);
+      // Saturating packs clamp to 0..255 as Clamp8 does.
+      const __m128i packed = _mm_packus_epi16(_mm_packs_epi32(rounded[0], rounded[1]),
+                                              _mm_packs_epi32(rounded[2], rounded[3]));
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + x), packed);
     }
+#endif
+    for (; x < row_bytes; ++x) dst[x] = ColumnSample(top, in_stride, x, w, n);
   }
 }
 
-// Scales one row of a plane: out[x] is the weighted sum of kTaps samples from first[x] on.
-// `row` has kTaps - 1 readable samples past its end (their weights are zero).
-template <int kTaps>
+// Scales one row of a plane: out[x] is the weighted sum of `taps` samples (a multiple of 8)
+// from first[x] on. `row` has taps - 1 readable samples past its end (their weights are zero).
 void ScalePlaneRow(const std::uint8_t* row, int width, const int* first,
                    const std::int16_t* weights, int taps, std::uint8_t* out) {
-  const int n = kTaps > 0 ? kTaps : taps;
   for (int x = 0; x < width; ++x) {
     const std::uint8_t* src = row + first[x];
-    const std::int16_t* w = weights + static_cast<size_t>(x) * n;
+    const std::int16_t* w = weights + static_cast<size_t>(x) * taps;
+#if defined(__SSE2__)
+    // Eight taps at a time, multiplied and added pairwise, then the four sums added up.
+    const __m128i zero = _mm_setzero_si128();
+    __m128i sum = zero;
+    for (int k = 0; k < taps; k += 8) {
+      const __m128i samples =
+          _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(src + k)), zero);
+      sum = _mm_add_epi32(
+          sum, _mm_madd_epi16(samples, _mm_loadu_si128(reinterpret_cast<const __m128i*>(w + k))));
+    }
+    sum = _mm_add_epi32(sum, _mm_shuffle_epi32(sum, 0x4E));
+    sum = _mm_add_epi32(sum, _mm_shuffle_epi32(sum, 0xB1));
+    out[x] = Clamp8(_mm_cvtsi128_si32(sum));
+#else
     std::int32_t acc = 0;
-    for (int k = 0; k < n; ++k) acc += w[k] * static_cast<std::int32_t>(src[k]);
+    for (int k = 0; k < taps; ++k) acc += w[k] * static_cast<std::int32_t>(src[k]);
     out[x] = Clamp8(acc);
+#endif
   }
 }
 
 // Scales each row of a plane from in.width to `width` samples.
 void ScalePlaneRows(const PlaneView& in, int width, const Taps& taps, std::uint8_t* out,
                     std::ptrdiff_t out_stride) {
-  // Taps padded to a multiple of 8 with zero weights, so that the inner loop has a fixed
-  // length the compiler can unroll into vector instructions.
+  // Taps padded to a multiple of 8 with zero weights, eight to a vector.
   const int padded = (taps.count + 7) / 8 * 8;
   std::vector<std::int16_t> weights(static_cast<size_t>(width) * padded, 0);
   for (int x = 0; x < width; ++x) {
@@ -190,24 +237,10 @@ void ScalePlaneRows(const PlaneView& in, int width, const Taps& taps, std::uint8
                 &weights[static_cast<size_t>(x) * padded]);
   }
   std::vector<std::uint8_t> row(static_cast<size_t>(in.width) + padded, 0);
-  auto scale_row = &ScalePlaneRow<0>;
-  switch (padded) {
-    case 8:
-      scale_row = &ScalePlaneRow<8>;
-      break;
-    case 16:
-      scale_row = &ScalePlaneRow<16>;
-      break;
-    case 24:
-      scale_row = &ScalePlaneRow<24>;
-      break;
-    case 32:
-      scale_row = &ScalePlaneRow<32>;
-      break;
-  }
   for (int y = 0; y < in.height; ++y) {
     std::copy_n(in.samples + y * in.stride, in.width, row.begin());
-    scale_row(row.data(), width, taps.first.data(), weights.data(), padded, out + y * out_stride);
+    ScalePlaneRow(row.data(), width, taps.first.data(), weights.data(), padded,
+                  out + y * out_stride);
   }
 }
 
@@ -264,21 +297,46 @@ void CheckPlane(const PlaneView& in, int width, int height, PlaneScale scale) {
   }
 }
 
+// The taps of one direction, kept per thread: pictures of a run mostly share their sizes,
+// and working the filter out costs as much as applying it to a small plane.
+std::shared_ptr<const Taps> CachedTaps(int in_size, int out_size, double scale, int chroma_factor) {
+  struct Entry {
+    int in_size, out_size;
+    double scale;
+    int chroma_factor;
+    std::shared_ptr<const Taps> taps;
+  };
+  thread_local std::vector<Entry> cache;
+  for (const Entry& e : cache) {
+    if (e.in_size == in_size && e.out_size == out_size && e.scale == scale &&
+        e.chroma_factor == chroma_factor) {
+      return e.taps;
+    }
+  }
+  if (cache.size() >= 24) cache.clear();
+  auto taps = std::make_shared<const Taps>(
+      chroma_factor > 0 ? MakeChromaTaps(in_size, out_size, scale, chroma_factor)
+                        : MakeTaps(in_size, out_size, scale));
+  cache.push_back({in_size, out_size, scale, chroma_factor, taps});
+  return taps;
+}
+
 }  // namespace
 
 void ResizePlane(const PlaneView& in, int width, int height, PlaneScale scale, std::uint8_t* out,
                  std::ptrdiff_t out_stride) {
   CheckPlane(in, width, height, scale);
-  ResizeWithTaps(in, MakeTaps(in.height, height, scale.y), MakeTaps(in.width, width, scale.x),
-                 width, height, out, out_stride);
+  const auto vertical = CachedTaps(in.height, height, scale.y, 0);
+  const auto horizontal = CachedTaps(in.width, width, scale.x, 0);
+  ResizeWithTaps(in, *vertical, *horizontal, width, height, out, out_stride);
 }
 
 void ResizeChroma(const PlaneView& in, int width, int height, PlaneScale luma_scale, int factor_x,
                   int factor_y, std::uint8_t* out, std::ptrdiff_t out_stride) {
   CheckPlane(in, width, height, luma_scale);
-  ResizeWithTaps(in, MakeChromaTaps(in.height, height, luma_scale.y, factor_y),
-                 MakeChromaTaps(in.width, width, luma_scale.x, factor_x), width, height, out,
-                 out_stride);
+  const auto vertical = CachedTaps(in.height, height, luma_scale.y, factor_y);
+  const auto horizontal = CachedTaps(in.width, width, luma_scale.x, factor_x);
+  ResizeWithTaps(in, *vertical, *horizontal, width, height, out, out_stride);
 }
 
 }  // namespace snapnook
