@@ -8,6 +8,8 @@
 # decodes):
 #   floor  djpeg -scale M/8 of every picture and sideways copy, M the smallest that still covers
 #          the 640x480 (480x640) screen copy, output to /dev/null
+#   floor2 the same files in two djpeg streams side by side (every other file each): how much
+#          faster two cores make the floor itself, the yardstick for -j2
 #   j1     snapnook-batch --no-html -q -j1 CORPUS
 #   j2     snapnook-batch --no-html -q -j2 CORPUS
 #   gm     GraphicsMagick, one `gm convert -size` process per picture (and per sideways copy)
@@ -33,6 +35,13 @@ if [[ "${1:-}" == --pipeline ]]; then
       while IFS=$'\t' read -r path m; do
         djpeg -scale "$m/8" "$path" >/dev/null
       done <"$list"
+      ;;
+    floor2)
+      awk 'NR % 2 == 1' "$list" >"$list.odd"
+      awk 'NR % 2 == 0' "$list" >"$list.even"
+      bash "$0" --pipeline floor "$list.odd" &
+      bash "$0" --pipeline floor "$list.even"
+      wait $!
       ;;
     gm | im)
       while IFS=$'\t' read -r set_dir name portrait; do
@@ -63,8 +72,10 @@ per picture and the peak resident memory.
 
   -b, --batch PATH   snapnook-batch to measure (default: build/bin/snapnook-batch of this
                      repository); without it only the floor and the toolkits are measured
+      --old PATH     another snapnook-batch (an earlier build) to measure with -j1 as "old1"
   -r, --reps N       rounds (default 3)
-      --only LIST    commands to run, comma-separated from floor,j1,j2,gm,im (default: all)
+      --only LIST    commands to run, comma-separated from floor,floor2,j1,j2,old1,gm,im
+                     (default: all but old1, which --old adds)
       --log DIR      keep every run's GNU time report and error output in DIR
       --no-install   do not install missing Debian packages
   -h, --help         this text
@@ -72,6 +83,7 @@ EOF
 }
 
 batch="$repo/build/bin/snapnook-batch"
+old=""
 reps=3
 only=""
 log=""
@@ -80,6 +92,7 @@ corpus=""
 while (($#)); do
   case "$1" in
     -b | --batch) batch=${2:?--batch needs a path}; shift 2 ;;
+    --old) old=${2:?--old needs a path}; shift 2 ;;
     -r | --reps) reps=${2:?--reps needs a number}; shift 2 ;;
     --only) only=${2:?--only needs a list}; shift 2 ;;
     --log) log=${2:?--log needs a folder}; shift 2 ;;
@@ -96,9 +109,12 @@ done
 [[ -d "$corpus" ]] || { echo "run.sh: no folder $corpus" >&2; exit 2; }
 corpus=$(cd -- "$corpus" && pwd)
 
-all_commands=(floor j1 j2 gm im)
+all_commands=(floor floor2 j1 j2 gm im)
+if [[ -n "$old" ]]; then all_commands+=(old1); fi
 declare -A label=(
   [floor]="floor: djpeg -scale M/8"
+  [floor2]="floor in two djpeg streams"
+  [old1]="old snapnook-batch -j1"
   [j1]="snapnook-batch -j1"
   [j2]="snapnook-batch -j2"
   [gm]="GraphicsMagick gm convert -size"
@@ -108,7 +124,7 @@ commands=()
 if [[ -n "$only" ]]; then
   IFS=, read -r -a commands <<<"$only"
   for c in "${commands[@]}"; do
-    [[ -v "label[$c]" ]] || { echo "run.sh: unknown command '$c' (floor,j1,j2,gm,im)" >&2; exit 2; }
+    [[ -v "label[$c]" ]] || { echo "run.sh: unknown command '$c' (floor,floor2,j1,j2,old1,gm,im)" >&2; exit 2; }
   done
 else
   commands=("${all_commands[@]}")
@@ -121,8 +137,11 @@ if ((wants_batch)) && [[ ! -x "$batch" ]]; then
     exit 2
   fi
   echo "run.sh: no snapnook-batch at $batch; measuring the floor and the toolkits only" >&2
-  commands=(floor gm im)
+  commands=(floor floor2 gm im)
 fi
+for c in "${commands[@]}"; do
+  if [[ "$c" == old1 && ! -x "$old" ]]; then echo "run.sh: old1 needs --old PATH" >&2; exit 2; fi
+done
 
 # --- tools -----------------------------------------------------------------------------------
 packages=(libjpeg-turbo-progs graphicsmagick imagemagick time)
@@ -238,6 +257,8 @@ run_one() {
   tag="$log/$c.$round"
   case "$c" in
     floor) cmd=(bash "$here/run.sh" --pipeline floor "$work/floor.list") ;;
+    floor2) cmd=(bash "$here/run.sh" --pipeline floor2 "$work/floor.list") ;;
+    old1) cmd=("$old" --no-html -q -j1 "$corpus") ;;
     j1) cmd=("$batch" --no-html -q -j1 "$corpus") ;;
     j2) cmd=("$batch" --no-html -q -j2 "$corpus") ;;
     gm) cmd=("${one_thread[@]}" bash "$here/run.sh" --pipeline gm "$work/pictures.list" "$gm_tool") ;;
@@ -253,7 +274,7 @@ run_one() {
     tail -n 20 "$tag.err" >&2
     exit 1
   fi
-  if [[ "$c" != floor ]]; then check_outputs "$c"; fi
+  if [[ "$c" != floor* ]]; then check_outputs "$c"; fi
   awk -v c="$c" -v start="$start" -v end="$end" '
     /User time \(seconds\)/ { cpu += $NF }
     /System time \(seconds\)/ { cpu += $NF }
@@ -310,4 +331,11 @@ echo
 echo "Medians of $reps rounds over $pictures pictures; peak RSS is the largest of any one process."
 if [[ -v "wall[j1]" && -v "wall[j2]" ]]; then
   awk -v a="${wall[j1]}" -v b="${wall[j2]}" 'BEGIN { printf "snapnook-batch -j2 is %.2fx as fast as -j1.\n", a / b }'
+fi
+if [[ -v "wall[floor]" && -v "wall[floor2]" ]]; then
+  awk -v a="${wall[floor]}" -v b="${wall[floor2]}" 'BEGIN { printf "Two djpeg streams are %.2fx as fast as one.\n", a / b }'
+  if [[ -v "wall[j1]" && -v "wall[j2]" ]]; then
+    awk -v a="${wall[j1]}" -v b="${wall[j2]}" -v f="${wall[floor]}" -v g="${wall[floor2]}" \
+      'BEGIN { printf "The -j2 speed-up is %.2f of the two streams'"'"' speed-up.\n", (a / b) / (f / g) }'
+  fi
 fi
