@@ -4,6 +4,9 @@
 // leaves to libvips.
 // SNAPNOOK_PICTURES=FOLDER adds every JPEG below FOLDER (real photographs, the bench corpus).
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <vips/vips8>
 
 #include <cmath>
@@ -14,6 +17,7 @@
 #include <functional>
 #include <tuple>
 
+#include "pictures/imaging.h"
 #include "pictures/imaging_paths.h"
 #include "reliability/odd_pictures.h"
 #include "reliability/reliability_support.h"
@@ -170,6 +174,57 @@ TEST(ImagingPaths, TheCommonPathTakesCameraPicturesAndMakesWhatLibvipsMakes) {
       std::printf("[ imaging paths ] %s, %s:%s\n", kind.name.c_str(),
                   sizes.screen_width ? "landscape" : "portrait without 640", figures.c_str());
     }
+  }
+}
+
+// A picture whose header claims 65500 x 65500 pixels over the data of a small one, decoded in a
+// child process whose address space is nearly used up: libjpeg's own lack of memory (the
+// coefficients of a progressive picture) and ours (the planes of a baseline one) are both
+// error 7 naming the picture.
+TEST(ImagingPaths, RunningOutOfMemoryOnTheCommonPathIsError7) {
+#ifdef __SANITIZE_ADDRESS__
+  GTEST_SKIP() << "AddressSanitizer reserves more address space than any limit here";
+#endif
+  testing::TempTree tree;
+  WriteGrainPpm(tree.Path("base.ppm"), 320, 240);
+  // Room for the planes (100 MB at 1/8) but not the coefficients, or not even the planes.
+  for (const auto& [options, spare_mb] : {std::pair{"-progressive", 160}, {"", 48}}) {
+    SCOPED_TRACE(options);
+    const std::string path = tree.Path("huge.jpg");
+    Shell(std::string("cjpeg ") + options + " -outfile " + Quote(path) + " " +
+          Quote(tree.Path("base.ppm")));
+    DeriveInput input;
+    input.path = path;
+    input.bytes = ReadFile(path);
+    for (size_t i = 0; i + 8 < input.bytes.size(); ++i) {  // the frame header's size fields
+      const unsigned char marker = input.bytes[i + 1];
+      if (input.bytes[i] == 0xFF && (marker == 0xC0 || marker == 0xC2)) {
+        for (size_t at : {i + 5, i + 7}) input.bytes[at] = 0xFF, input.bytes[at + 1] = 0xDC;
+        break;
+      }
+    }
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      rlimit limit{};
+      getrlimit(RLIMIT_AS, &limit);
+      std::ifstream status("/proc/self/status");
+      std::string line;
+      while (std::getline(status, line) && !line.starts_with("VmSize:")) {
+      }
+      limit.rlim_cur = (std::stoull(line.substr(7)) + spare_mb * 1024) * 1024;
+      setrlimit(RLIMIT_AS, &limit);
+      try {
+        MakeDerivedImages(input);
+      } catch (const SnapError& e) {
+        _exit(e.number() == 7 && e.description() == "Out of memory: " + path ? 0 : 2);
+      } catch (...) {
+      }
+      _exit(3);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
   }
 }
 
