@@ -98,9 +98,10 @@ int main(int argc, char* argv[]) {
   const auto at = [&](double q) {
     return lateness.empty() ? 0.0 : lateness[static_cast<size_t>(q * (lateness.size() - 1))];
   };
-  std::printf("run %.2f s, %zu timer ticks; lateness of a 10 ms timer: median %.1f ms, "
-              "99th percentile %.1f ms, worst %.1f ms\n",
-              run_time.elapsed() / 1000.0, lateness.size(), at(0.5), at(0.99),
-              lateness.empty() ? 0.0 : lateness.back());
+  std::printf(
+      "run %.2f s, %zu timer ticks; lateness of a 10 ms timer: median %.1f ms, "
+      "99th percentile %.1f ms, worst %.1f ms\n",
+      run_time.elapsed() / 1000.0, lateness.size(), at(0.5), at(0.99),
+      lateness.empty() ? 0.0 : lateness.back());
   return 0;
 }
