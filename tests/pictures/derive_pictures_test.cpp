@@ -162,36 +162,6 @@ TEST_F(DeriveTest, TinyAndExtremePicturesStillGiveExactSizes) {
   }
 }
 
-TEST_F(DeriveTest, PicturesThatCannotBeDecodedAreInvalidPictureErrorsNamingTheFile) {
-  const std::string good = testing::TestJpegBytes(800, 600);
-  struct Case {
-    const char* name;
-    std::string bytes;
-  } cases[] = {
-      {"empty.JPG", ""},
-      {"text.JPG", "this is not a picture"},
-      {"cut-header.JPG", good.substr(0, 200)},
-      {"cut-half.JPG", good.substr(0, good.size() / 2)},
-      {"cut-end.JPG", good.substr(0, good.size() - 40)},
-  };
-  for (const Case& c : cases) {
-    tree.WriteFile(std::string("SET1/BIG/") + c.name, c.bytes);
-    try {
-      Derive(c.name);
-      ADD_FAILURE() << c.name << " was accepted";
-    } catch (const SnapError& e) {
-      EXPECT_EQ(e.number(), 481) << c.name;
-      EXPECT_TRUE(
-          e.description().starts_with("Invalid picture: " + tree.Path("SET1/BIG/") + c.name))
-          << e.description();
-    }
-    EXPECT_FALSE(tree.Exists(std::string("SET1/") + c.name)) << c.name;
-  }
-  // Nothing half-written, no temporary files.
-  EXPECT_EQ(tree.Snapshot("SET1/Thumb").size(), 0u);
-  EXPECT_EQ(tree.Snapshot("SET1/640").size(), 0u);
-}
-
 TEST_F(DeriveTest, ABadSidewaysFileFailsAfterTheOtherCopiesAreWritten) {
   WriteTestJpeg(tree.Path("SET1/BIG/P.JPG"), 600, 800);
   tree.WriteFile("SET1/BIG/sideways/P.JPG", "broken");
