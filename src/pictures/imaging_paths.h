@@ -28,10 +28,10 @@ struct Copies {
 /// with no colour profile or an sRGB one: decoded once by libjpeg-turbo straight to its Y, Cb
 /// and Cr planes at the smallest DCT scale that still covers every copy, each plane scaled on
 /// its own, each copy encoded from its planes. Returns nothing for a picture it does not take
-/// (grayscale, CMYK, YCCK, RGB, another colour profile, unusual subsampling, a header libjpeg
-/// warns about), which MakeCopiesWithVips then makes. Throws SnapError 481 "Invalid picture:
-/// PATH" for a picture that cannot be decoded, cut-off data and corrupt data included, 7 "Out
-/// of memory: PATH" when memory runs out. Safe on any thread; never starts libvips.
+/// (grayscale, CMYK, YCCK, RGB, another colour profile, unusual subsampling, a header or data
+/// libjpeg warns about, cut-off data included), which MakeCopiesWithVips then makes or judges
+/// invalid. Throws SnapError 481 "Invalid picture: PATH" for a picture that cannot be decoded,
+/// 7 "Out of memory: PATH" when memory runs out. Safe on any thread; never starts libvips.
 std::optional<Copies> MakeCopiesFromPlanes(const std::vector<unsigned char>& bytes,
                                            const std::string& path, const CopySizes& sizes);
 

@@ -233,12 +233,15 @@ std::optional<Copies> MakeCopiesFromPlanes(const std::vector<unsigned char>& byt
     full.samples[i].resize(static_cast<size_t>(full.plane_width[i]) * full.plane_height[i]);
     planes[i] = full.samples[i].data();
   }
-  // A warning is damage (data cut off, corrupt entropy data): the picture is invalid, not
-  // shown with a gray part.
   if (tjDecompressToYUVPlanes(decoder.get(), bytes.data(), bytes.size(), planes, full.width,
-                              full.plane_width, full.height, TJFLAG_STOPONWARNING) != 0) {
-    if (IsLackOfMemory(decoder.Error())) throw OutOfMemory(path);
-    throw InvalidPictureError(path);
+                              full.plane_width, full.height, 0) != 0) {
+    const std::string_view error = decoder.Error();
+    if (IsLackOfMemory(error)) throw OutOfMemory(path);
+    if (tjGetErrorCode(decoder.get()) != TJERR_WARNING) throw InvalidPictureError(path);
+    // Damage libjpeg only warns of (cut-off data, corrupt entropy data, stray bytes before a
+    // marker, as some cameras write) is judged by libvips, as it always was: a picture cut
+    // off in its data is invalid, one that can be made is made.
+    return std::nullopt;
   }
 
   Copies copies;
