@@ -43,23 +43,10 @@ class FaultyOutputFile : public OutputFile {
 }  // namespace
 
 const char* FsOpName(FsOp op) {
-  switch (op) {
-    case FsOp::kListEntries:
-      return "ListEntries";
-    case FsOp::kListFiles:
-      return "ListFiles";
-    case FsOp::kCreateDirectory:
-      return "CreateDirectory";
-    case FsOp::kReadFile:
-      return "ReadFile";
-    case FsOp::kCreateFile:
-      return "CreateFile";
-    case FsOp::kWrite:
-      return "Write";
-    case FsOp::kCommit:
-      return "Commit";
-  }
-  return "?";
+  // In FsOp's order.
+  static constexpr const char* kNames[] = {
+      "ListEntries", "ListFiles", "CreateDirectory", "ReadFile", "CreateFile", "Write", "Commit"};
+  return kNames[static_cast<int>(op)];
 }
 
 void FaultyFileSystem::FailAt(long n, int err) {
@@ -69,11 +56,6 @@ void FaultyFileSystem::FailAt(long n, int err) {
   calls_.clear();
   failed_.reset();
   failure_.reset();
-}
-
-long FaultyFileSystem::count() const {
-  std::lock_guard lock(mutex_);
-  return static_cast<long>(calls_.size());
 }
 
 std::vector<FsCall> FaultyFileSystem::calls() const {
@@ -91,9 +73,17 @@ std::optional<SnapError> FaultyFileSystem::failure() const {
   return failure_;
 }
 
+void FaultyFileSystem::FailOn(FsOp op, const std::string& suffix, int err) {
+  std::lock_guard lock(mutex_);
+  rules_.push_back({op, suffix, err});
+}
+
 void FaultyFileSystem::Count(FsOp op, const std::string& path, IoAction action) {
   std::lock_guard lock(mutex_);
   calls_.push_back({op, path});
+  for (const Rule& rule : rules_) {
+    if (rule.op == op && path.ends_with(rule.suffix)) throw ErrorFromErrno(rule.err, action, path);
+  }
   if (static_cast<long>(calls_.size()) != fail_at_) return;
   failed_ = calls_.back();
   failure_ = ErrorFromErrno(errno_, action, path);

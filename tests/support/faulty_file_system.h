@@ -1,5 +1,6 @@
 // A file system that fails on demand: every operation that can fail is counted, and the N-th
-// one raises the numbered error a chosen errno gives.
+// one, or every one of a kind on a path with a given ending, raises the numbered error a
+// chosen errno gives.
 #pragma once
 
 #include <memory>
@@ -11,8 +12,6 @@
 #include "core/error.h"
 #include "core/file_system.h"
 
-// In a namespace of its own: the album tests have a simpler fault-injecting file system of the
-// same name.
 namespace snapnook::testing::faults {
 
 /// The operations a FaultyFileSystem counts. Copies are counted as their read, file creation,
@@ -48,11 +47,12 @@ class FaultyFileSystem : public RealFileSystem {
   /// The operation numbered `n` (from 1) fails with `err`; 0 means none does. Restarts the
   /// count and the record.
   void FailAt(long n, int err);
-  /// No operation fails; restarts the count and the record.
+  /// No operation fails by its number; restarts the count and the record.
   void FailNever() { FailAt(0, 0); }
+  /// Besides the count, every operation of kind `op` on a path that ends with `suffix` fails
+  /// with `err`, from now on.
+  void FailOn(FsOp op, const std::string& suffix, int err);
 
-  /// Operations counted since the last FailAt.
-  long count() const;
   /// Every counted operation since the last FailAt, in order.
   std::vector<FsCall> calls() const;
   /// The operation that was made to fail, once it was reached.
@@ -79,6 +79,12 @@ class FaultyFileSystem : public RealFileSystem {
   std::vector<FsCall> calls_;
   std::optional<FsCall> failed_;
   std::optional<SnapError> failure_;
+  struct Rule {
+    FsOp op;
+    std::string suffix;
+    int err;
+  };
+  std::vector<Rule> rules_;
 };
 
 }  // namespace snapnook::testing::faults
