@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that Snapnook needs to build, run and test.
 # Usage: scripts/install-deps.sh            (build + tests)
-#        scripts/install-deps.sh --browser  (also the real-browser test's Chromium and Node)
+#        scripts/install-deps.sh --browser  (also the real-browser tests' Chromium, Node and
+#                                            linkchecker)
 set -euo pipefail
 
 packages=(
@@ -15,7 +16,7 @@ packages=(
   libjpeg-dev liblcms2-dev clang libclang-rt-14-dev
 )
 if [[ "${1:-}" == "--browser" ]]; then
-  packages+=(chromium)
+  packages+=(chromium linkchecker)
   # Node may come from elsewhere (with its own npm); only install Debian's when there is none.
   command -v node >/dev/null || packages+=(nodejs npm)
 fi

@@ -20,11 +20,11 @@
 
 #include "app/form2.h"
 #include "app/picture_area.h"
-#include "run/run_driver.h"
 #include "core/error.h"
 #include "dialogs/art.h"
 #include "dialogs/frm_help_about.h"
 #include "dialogs/frm_splash.h"
+#include "run/run_driver.h"
 
 namespace snapnook {
 namespace {
@@ -184,6 +184,10 @@ Form1::~Form1() {
 
 void Form1::Load(const SecondsClock& clock) {
   StartUp(session_.state, session_.settings, *this, clock);
+}
+
+void Form1::SetSourceDir(const QString& folder) {
+  source_dir_->setText(folder);
 }
 
 // --- commands ---

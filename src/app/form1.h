@@ -11,13 +11,13 @@
 #include <QWidget>
 
 #include "app/form2.h"
-#include "run/startup.h"
 #include "core/file_system.h"
 #include "core/main_window.h"
 #include "core/session.h"
 #include "core/settings_store.h"
 #include "dialogs/frm_help_about.h"
 #include "dialogs/frm_splash.h"
+#include "run/startup.h"
 
 class QCheckBox;
 class QLabel;
@@ -49,6 +49,9 @@ class Form1 : public QWidget, public MainWindow, public StartupWindow {
   /// The load handler: start-up (defaults, remembered settings, caption, splash and its wait
   /// measured on `clock`). Call once, before the window is first shown.
   void Load(const SecondsClock& clock = SteadySeconds);
+
+  /// Puts `folder` in txtSourceDir, as if the user had typed it.
+  void SetSourceDir(const QString& folder);
 
   Session& session() { return session_; }
   /// True while "Create Pictures" runs.

@@ -1,9 +1,10 @@
-// snapnook: the desktop program. It takes no arguments.
+// snapnook: the desktop program. It takes --help, --version and an optional source folder.
 #include <unistd.h>
 
 #include <QApplication>
 #include <QSocketNotifier>
 
+#include "app/command_line.h"
 #include "app/form1.h"
 #include "core/file_system.h"
 #include "core/interrupts.h"
@@ -12,7 +13,15 @@
 #include "settings/qsettings_store.h"
 
 int main(int argc, char* argv[]) {
+  // --help and --version are answered before the application object exists, so they need no
+  // display; the application object takes out Qt's own options, and the rest is read in full.
+  QStringList arguments;
+  for (int i = 0; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
+  if (const auto status = snapnook::ReadCommandLine(arguments, false).exit_status) return *status;
   QApplication app(argc, argv);
+  const snapnook::CommandLine command_line =
+      snapnook::ReadCommandLine(QApplication::arguments(), true);
+  if (command_line.exit_status) return *command_line.exit_status;
   QGuiApplication::setDesktopFileName(QStringLiteral("snapnook"));
   QApplication::setWindowIcon(snapnook::AppIcon());
   snapnook::UseDialogFont();
@@ -34,5 +43,6 @@ int main(int argc, char* argv[]) {
   }
   window.Load();
   window.show();
+  if (!command_line.source_folder.isEmpty()) window.SetSourceDir(command_line.source_folder);
   return app.exec();
 }

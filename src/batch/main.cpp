@@ -8,6 +8,7 @@
 #include <string_view>
 #include <thread>
 
+#include "album/site_pages.h"
 #include "batch/terminal_window.h"
 #include "core/config.h"
 #include "core/error.h"
@@ -49,6 +50,9 @@ constexpr const char* kUsage =
     "      --check             write nothing: walk the tree, test-decode every picture, and\n"
     "                          report what a run would show plus what it would pass over in\n"
     "                          silence, on standard output; exit 0 or 1\n"
+    "      --site-pages        also write the pages the album links to in default/ beside the\n"
+    "                          source folder (hires.htm, aol.htm, copyright.html), never\n"
+    "                          replacing one there\n"
     "\n"
     "Exit status: 0 when the run showed no error, 1 when it showed at least one, 2 for bad usage\n"
     "or an empty or missing source folder (or one that is a BIG folder), 128 + the signal's\n"
@@ -95,6 +99,7 @@ struct Options {
   int jobs = 0;
   bool quiet = false;
   RunOptions run;
+  bool site_pages = false;
   bool source_given = false;
 };
 
@@ -169,12 +174,23 @@ std::optional<int> Parse(int argc, char** argv, Options& options) {
       options.run.prune = true;
     } else if (arg == "--check" && !inline_value) {
       options.run.check = true;
+    } else if (arg == "--site-pages" && !inline_value) {
+      options.site_pages = true;
     } else {
       return UsageError("unknown option '" + std::string(argv[i]) + "'");
     }
   }
   if (!options.source_given) return UsageError("no source folder given");
   return std::nullopt;
+}
+
+// Whether the run refused the source folder (none, missing, or a BIG folder): then nothing is
+// written, beside it either.
+bool RefusedSource(const TerminalWindow& window) {
+  for (const std::string& title : window.message_titles()) {
+    if (title == kNoSourceTitle || title == kOriginalsTitle) return true;
+  }
+  return false;
 }
 
 std::string ProgramFolder() {
@@ -226,6 +242,10 @@ int main(int argc, char** argv) {
       CheckAlbum(session);
     } else {
       RunCreatePictures(session, ClosingQuestion::kSkip);
+      // Only a run that writes the album writes them: --check writes nothing.
+      if (options.site_pages && !CaughtInterrupt() && !RefusedSource(window)) {
+        WriteSitePages(session);
+      }
     }
   } catch (const RunInterrupted&) {
   } catch (...) {

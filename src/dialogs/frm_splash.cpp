@@ -99,7 +99,7 @@ frmSplash::frmSplash(bool& dismissed, const std::string& product_name, QWidget* 
   FittingLabel(frame, "lblCompanyProduct", maker, ArialFont(18, true), QRect(21, 23, 249, 29));
   FittingLabel(frame, "lblProductName", QString::fromStdString(product_name),
                ArialFont(20.25, true), QRect(24, 52, 104, 32));
-  FittingLabel(frame, "lblPlatform", QStringLiteral("for Windows 9x/NT"), ArialFont(15.75, true),
+  FittingLabel(frame, "lblPlatform", QStringLiteral("for Linux"), ArialFont(15.75, true),
                QRect(24, 88, 189, 24), true);
   FittingLabel(frame, "lblVersion", QString::fromStdString(SplashVersionText()),
                ArialFont(12, true), QRect(328, 88, 59, 19), true);

@@ -54,6 +54,7 @@ TEST_F(SplashTest, ShowsProductNameAndVersion) {
     EXPECT_EQ(Child<QLabel>(&splash, "lblVersion")->text(),
               QString::fromStdString("Version " + std::string(kVersionText)));
     EXPECT_EQ(Child<QLabel>(&splash, "lblCompanyProduct")->text(), "Korvell");
+    EXPECT_EQ(Child<QLabel>(&splash, "lblPlatform")->text(), "for Linux");
     EXPECT_EQ(Child<QFrame>(&splash, "Frame1")->geometry(), QRect(8, 8, 472, 270));
     EXPECT_EQ(splash.size(), QSize(492, 283));
     EXPECT_TRUE(splash.windowTitle().isEmpty());
