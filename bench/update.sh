@@ -42,7 +42,7 @@ median() { sort -g | awk '{a[NR]=$1} END {print (NR % 2) ? a[(NR + 1) / 2] : (a[
 measure() {  # measure ALBUM LABEL
   local album=$1 label=$2 pictures first full=() one=() update=() added=() r
   pictures=$(find "$album" -path '*/BIG/*.JPG' -not -path '*/sideways/*' | wc -l)
-  first=$(find "$album" -path '*/BIG/*.JPG' -not -path '*/sideways/*' | sort | head -1)
+  first=$(find "$album" -path '*/BIG/*.JPG' -not -path '*/sideways/*' | sort | sed -n 1p)
   "$batch" -q "$album" >/dev/null 2>&1 || true  # the album as it stands after a first run
   for ((r = 0; r < rounds; r++)); do
     # The order rotates from round to round.

@@ -28,7 +28,7 @@ std::vector<std::string> CopiesOf(const std::string& big_folder, const std::stri
 }
 
 bool CopiesAreUpToDate(FileSystem& fs, const std::string& big_folder, const std::string& file,
-                       bool make_640) {
+                       bool make_640, const std::optional<std::string>& sideways_folder) {
   const auto newest = [&](const std::string& path) -> std::optional<std::int64_t> {
     const auto times = fs.Times(path);
     if (!times) return std::nullopt;
@@ -36,7 +36,8 @@ bool CopiesAreUpToDate(FileSystem& fs, const std::string& big_folder, const std:
   };
   std::optional<std::int64_t> original = newest(big_folder + file);
   if (!original) return false;
-  const auto sideways = SidewaysPathOf(fs, big_folder, file);
+  const std::optional<std::string> sideways =
+      sideways_folder ? std::optional(*sideways_folder + file) : std::nullopt;
   const bool portrait = sideways && fs.IsFile(*sideways);
   if (portrait) {
     const auto turned = newest(*sideways);

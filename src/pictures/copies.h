@@ -25,8 +25,9 @@ std::vector<std::string> CopiesOf(const std::string& big_folder, const std::stri
 /// Whether every copy a run would write for the picture exists and is newer than the picture,
 /// and than its sideways picture for a portrait one. A picture is as new as the later of its
 /// modification and change times, so that a picture replaced by an older file counts as new.
-/// Never throws: anything that cannot be examined is not up to date.
+/// `sideways_folder` is SidewaysPathOf's folder for the BIG folder (its path with "/", or
+/// nothing). Never throws: anything that cannot be examined is not up to date.
 bool CopiesAreUpToDate(FileSystem& fs, const std::string& big_folder, const std::string& file,
-                       bool make_640);
+                       bool make_640, const std::optional<std::string>& sideways_folder);
 
 }  // namespace snapnook

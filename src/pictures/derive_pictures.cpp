@@ -3,6 +3,7 @@
 #include <thread>
 
 #include "core/error.h"
+#include "core/folder_lookup.h"
 #include "core/traps.h"
 #include "pictures/copies.h"
 #include "pictures/derive_pool.h"
@@ -61,29 +62,49 @@ PictureDeriver::PictureDeriver(Session& session) : session_(session) {
 
 PictureDeriver::~PictureDeriver() = default;
 
+const PictureDeriver::FolderFacts& PictureDeriver::FactsOf(const std::string& big_folder) {
+  if (facts_.folder != big_folder) {
+    facts_ = FolderFacts{};
+    facts_.folder = big_folder;
+    facts_.holds_originals = session_.fs.HoldsOriginals(SetFolderOf(big_folder));
+    if (const auto turned = FindFolderIgnoringCase(session_.fs, big_folder, "sideways")) {
+      facts_.sideways = big_folder + *turned + "/";
+    }
+  }
+  return facts_;
+}
+
 void PictureDeriver::BigFolderListed(const std::string& big_folder,
                                      const std::vector<std::string>& files) {
-  // Start on the folder's pictures now only when they are going to be derived, and never on
-  // pictures whose copies would go into a folder of originals.
-  if (!pool_ || !session_.window.IsChecked(CheckBox::kCreateJpg) ||
-      session_.fs.HoldsOriginals(SetFolderOf(big_folder))) {
-    return;
-  }
-  const bool make_640 = session_.window.IsChecked(CheckBox::kCreate640);
+  if (!session_.window.IsChecked(CheckBox::kCreateJpg)) return;
+  const FolderFacts& facts = FactsOf(big_folder);
+  facts_.make_640 = session_.window.IsChecked(CheckBox::kCreate640);
   std::vector<std::string> stale;
   for (const std::string& file : files) {
-    if (!UpToDate(big_folder, file, make_640)) stale.push_back(file);
+    if (session_.options.update &&
+        CopiesAreUpToDate(session_.fs, big_folder, file, facts.make_640, facts.sideways)) {
+      facts_.up_to_date.insert(file);
+    } else {
+      stale.push_back(file);
+    }
   }
-  pool_->Submit(big_folder, stale, make_640);
+  // Start on the pictures that are going to be made now, never on pictures whose copies
+  // would go into a folder of originals.
+  if (pool_ && !facts.holds_originals) pool_->Submit(big_folder, stale, facts.make_640);
 }
 
 void PictureDeriver::BigFolderDone(const std::string& big_folder) {
   if (pool_) pool_->Drop(big_folder);
+  if (facts_.folder == big_folder) facts_ = FolderFacts{};
 }
 
 bool PictureDeriver::UpToDate(const std::string& big_folder, const std::string& file,
                               bool make_640) {
-  return session_.options.update && CopiesAreUpToDate(session_.fs, big_folder, file, make_640);
+  if (!session_.options.update) return false;
+  const FolderFacts& facts = FactsOf(big_folder);
+  // As found when the folder was listed, unless the box changed since.
+  if (facts.make_640 == make_640 && facts.up_to_date.contains(file)) return true;
+  return CopiesAreUpToDate(session_.fs, big_folder, file, make_640, facts.sideways);
 }
 
 void PictureDeriver::DerivePictures(const std::string& big_folder, const std::string& file) {
@@ -105,7 +126,7 @@ void PictureDeriver::Derive(const std::string& big_folder, const std::string& fi
   const std::string set_folder = SetFolderOf(big_folder);
   // The copies go into the folder above. Writing refuses a folder of originals; refusing
   // before the picture is decoded saves the work.
-  session_.fs.GuardOriginals(set_folder);
+  if (FactsOf(big_folder).holds_originals) session_.fs.GuardOriginals(set_folder);
 
   // The box as it is now decides, whatever it was when the picture was started.
   const bool make_640 = session_.window.IsChecked(CheckBox::kCreate640);

@@ -2,6 +2,8 @@
 #pragma once
 
 #include <memory>
+#include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -39,9 +41,20 @@ class PictureDeriver {
   void BigFolderDone(const std::string& big_folder);
 
  private:
+  // What is learnt of the BIG folder being walked once, when it is listed.
+  struct FolderFacts {
+    std::string folder;
+    bool holds_originals = false;         // its copies would go into a folder of originals
+    std::optional<std::string> sideways;  // its sideways folder, with "/"
+    bool make_640 = false;                // the box when the folder was listed
+    std::set<std::string> up_to_date;     // with --update: pictures whose copies are
+  };
+  const FolderFacts& FactsOf(const std::string& big_folder);
   // Whether an --update run leaves the picture as it is.
   bool UpToDate(const std::string& big_folder, const std::string& file, bool make_640);
   void Derive(const std::string& big_folder, const std::string& file);
+
+  FolderFacts facts_;
 
   Session& session_;
   std::unique_ptr<DerivePool> pool_;
