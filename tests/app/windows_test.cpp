@@ -1,0 +1,258 @@
+// The windows as they open, the splash and help windows, the main window's commands and runs,
+// the folder chooser, and the desktop program's command line.
+#include <filesystem>
+#include <fstream>
+
+#include "app/command_line.h"
+#include "app/picture_area.h"
+#include "core/version.h"
+#include "support/gui_support.h"
+#include "support/test_pictures.h"
+
+using namespace snapnook;
+using namespace snapnook::testing;
+
+// Holds an open window to its rows of tests/data/windows.txt: each control's text, place and
+// state.
+static void ExpectShows(QWidget* window) {
+  std::ifstream table(SNAPNOOK_TEST_DATA "/windows.txt");
+  int rows = 0;
+  for (std::string line, form, name, text, state; std::getline(table, line);) {
+    std::istringstream row(line);
+    int left, top, width, height;  // the text is read as it stands: \n is a line break
+    row >> form >> name >> std::quoted(text, '"', '\0') >> left >> top >> width >> height >> state;
+    if (!row || form != window->objectName().toStdString()) continue;
+    SCOPED_TRACE(name);
+    QWidget* c = name == form ? window : Child(window, name);
+    ASSERT_NE(c, nullptr);
+    ++rows;
+    const QString shown = c == window ? c->windowTitle() : c->property("text").toString();
+    QString expected = QString::fromStdString(text).replace("\\n", "\n");
+    EXPECT_EQ(text == "-" ? "-" : shown, expected.replace("{version}", kVersionText.data()));
+    const QRect seen = c == window ? QRect(QPoint(), c->size()) : c->geometry();
+    EXPECT_EQ(seen, width > 0 ? QRect(left, top, width, height) : seen);  // else sized by its text
+    EXPECT_EQ(c->isVisible(), state != "hidden");
+    EXPECT_EQ(c->property("checked").toBool(), state == "ticked");
+    EXPECT_TRUE(c->isEnabled());
+  }
+  EXPECT_GT(rows, 0);
+}
+
+class WindowsTest : public GuiTest {
+ protected:
+  QString Text(const char* name) { return W(name)->property("text").toString(); }
+  void Type(const char* name, const QString& text) { W<QLineEdit>(name)->setText(text); }
+  int EnabledButtons() {
+    return W("cmdLoad")->isEnabled() + W("cmdCancel")->isEnabled() + W("cmdHelpAbout")->isEnabled();
+  }
+  // Start-up on a clock that advances 0.1 s a reading, the user doing `act` to the splash at
+  // the fourth reading: returns whether that dismissed it. Either way start-up waited as long
+  // as it should, and closed the splash.
+  bool Dismisses(const Act& act) {
+    double now = 1000;
+    OpenWindow([&, readings = 0]() mutable {
+      if (++readings == 4) act(window->Splash());
+      return now += 0.1;
+    });
+    const bool dismissed = window->session().state.SplashDismissed;
+    // Dismissed, the wait stops at its next test; else it lasts about two seconds.
+    EXPECT_NEAR(now - 1000, dismissed ? 0.4 : 2.0, dismissed ? 0.01 : 0.5);
+    EXPECT_TRUE(window->Splash() == nullptr || !window->Splash()->isVisible());
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    return dismissed;
+  }
+  // Presses "..." with `typed` in the source field; the user opens the folders `open` of the
+  // list in turn by Enter (which must not press OK) and leaves by `leave`. Returns where the
+  // chooser opened.
+  QString Browse(const QString& typed, const QStringList& open, const Act& leave) {
+    Type("txtSourceDir", typed);
+    QString opened_on;
+    User user;
+    user.on_modal = [&](QWidget* chooser) {
+      opened_on = qobject_cast<Form2*>(chooser)->Path();
+      auto* list = Child<FolderList>(chooser, "Dir1");
+      for (const QString& name : open) {
+        list->setCurrentItem(list->findItems(name, Qt::MatchExactly | Qt::MatchRecursive).value(0));
+        QTest::keyClick(list, Qt::Key_Return);
+      }
+      leave(chooser);
+    };
+    Click(window.get(), "cmdSrc");
+    return opened_on;
+  }
+};
+
+TEST_F(WindowsTest, EveryWindowOpensWithItsControlsInPlace) {
+  Form1& w = OpenWindow([&, t = 0.0]() mutable {
+    if (t == 0) ExpectShows(window->Splash());
+    return t += 10;
+  });
+  ExpectShows(&w);
+  User user;
+  user.on_modal = [&](QWidget* modal) {
+    ExpectShows(modal);
+    modal->hide();
+  };
+  Click(&w, "cmdSrc");
+  Click(&w, "cmdHelpAbout");
+  // Only the status bar follows the window's size: it keeps to the bottom edge, full width.
+  w.resize(900, 600);
+  EXPECT_EQ(W("StatusBar1")->geometry(), QRect(0, 583, 900, 17));
+  // "Close", Esc (its key) and the close box end the program at once.
+  w.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+  Click(&w, "cmdCancel");
+  QTest::keyClick(&w, Qt::Key_Escape);
+  w.close();
+  EXPECT_EQ(end_calls, 3);
+}
+
+// The splash stays about two seconds, unless a key that makes a character or a click on its
+// frame (not on a label or the logo) dismisses it at once.
+TEST_F(WindowsTest, TheSplashIsDismissedByACharacterKeyOrAClickOnItsFrameOnly) {
+  const auto key = [](Qt::Key key) -> Act { return [=](QWidget* s) { QTest::keyClick(s, key); }; };
+  const auto click = [](const char* name, QPoint at = {}) -> Act {
+    return [=](QWidget* s) { QTest::mouseClick(Child(s, name), Qt::LeftButton, {}, at); };
+  };
+  for (Qt::Key k : {Qt::Key_A, Qt::Key_5, Qt::Key_Space, Qt::Key_Return, Qt::Key_Escape,
+                    Qt::Key_Backspace, Qt::Key_Comma}) {
+    EXPECT_TRUE(Dismisses(key(k))) << k;
+  }
+  for (Qt::Key k : {Qt::Key_Left, Qt::Key_F1, Qt::Key_Shift}) EXPECT_FALSE(Dismisses(key(k))) << k;
+  for (const char* name : {"lblVersion", "Label1", "Picture1"}) {
+    EXPECT_FALSE(Dismisses(click(name))) << name;
+  }
+  EXPECT_TRUE(Dismisses(click("Frame1", {440, 30})));  // a point no label or the logo covers
+}
+
+// "Help" composes the texts once: OK, Esc and Enter (unless on the web-site button) only hide
+// the window for the next "Help"; its close box unloads it, so the next "Help" composes anew.
+// The web-site button opens the maker's site, with the busy pointer meanwhile.
+TEST_F(WindowsTest, HelpIsComposedOnceAndAnewOnlyAfterItsCloseBox) {
+  Form1& w = OpenWindow();
+  QTextBrowser browser;  // stands in for the desktop's browser: the address comes as a click
+  QDesktopServices::setUrlHandler("http", &browser, "anchorClicked");
+  QList<QUrl> opened;
+  QObject::connect(&browser, &QTextBrowser::anchorClicked, [&](const QUrl& url) {
+    if (QApplication::overrideCursor()->shape() == Qt::WaitCursor) opened << url;
+  });
+  const int composed = frmHelpAbout::TextsComposed();
+  for (const Act& leave : std::vector<Act>{
+           [](QWidget* help) {
+             Click(help, "cmdWeb");
+             QTest::keyClick(Child(help, "cmdWeb"), Qt::Key_Return);  // Enter on it presses it
+             QTest::keyClick(help, Qt::Key_Escape);
+           },
+           [](QWidget* help) { QTest::keyClick(help, Qt::Key_Return); },
+           [](QWidget* help) { help->close(); },
+           [](QWidget* help) { Click(help, "Command1"); },
+       }) {
+    User user;
+    user.on_modal = leave;
+    Click(&w, "cmdHelpAbout");
+  }
+  QDesktopServices::unsetUrlHandler("http");
+  EXPECT_EQ(frmHelpAbout::TextsComposed(), composed + 2);
+  EXPECT_EQ(opened, QList<QUrl>(2, QUrl("http://www.korvell.example")));
+  EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+// The remembered link fills its field and a changed one is stored by a run. An empty source
+// field stops a run with the window's critical message. A whole run, "Create 640x480 files"
+// unticked: the fields and boxes reach it, the buttons and Esc ("Close"'s key) are dead
+// meanwhile, the bar counts the pictures and the status bar names them; the closing question
+// answered No leaves the window usable with "Create JPGs" unticked, answered Yes ends the
+// program. The close box during a run ends the program at the run's next turn: the run
+// unwinds, leaving no file under a temporary name, and nothing more is asked.
+TEST_F(WindowsTest, RunsTakeTheWindowsValuesAndShowTheirProgress) {
+  QSettings stored(QSettings::NativeFormat, QSettings::UserScope, "Korvell");
+  stored.setValue("Snapnook/copyrightLink", "https://anna.example/");
+  Form1& w = OpenWindow();
+  EXPECT_EQ(Text("txtCopyrightLink"), "https://anna.example/");
+  Type("txtCopyrightLink", "https://anna.example/album");
+  User user;
+  Click(&w, "cmdLoad");
+  EXPECT_EQ(user.messages,
+            QStringList("No Source Directory: Souce directory must be specified. (Critical, Ok)"));
+  EXPECT_EQ(stored.value("Snapnook/copyrightLink"), "https://anna.example/album");
+
+  tree.MakeDir("SET1/BIG");
+  for (int i = 1; i <= 11; ++i)
+    WriteTestJpeg(tree.Path("SET1/BIG/P" + std::to_string(i) + ".JPG"), 40, 30);
+  Type("txtSourceDir", QString::fromStdString(tree.root()));
+  Type("txtTitle", "Trip to Crete");
+  W<QCheckBox>("chk640")->setChecked(false);
+  auto* progress = W<QProgressBar>("ProgressBar1");
+  int enabled_in_run = 0, progress_max = -1, progress_top = 0;
+  QStringList statuses;
+  user.on_turn = [&] {
+    if (!w.RunInProgress()) return;
+    enabled_in_run += EnabledButtons();
+    if (progress->isVisible()) progress_max = progress->maximum();
+    progress_top = std::max(progress_top, progress->value());
+    statuses << W<QStatusBar>("StatusBar1")->currentMessage();
+    w.activateWindow();  // so that Esc would reach "Close"
+    QTest::keyClick(&w, Qt::Key_Escape);
+  };
+  user.messages.clear();
+  Click(&w, "cmdLoad");
+  EXPECT_EQ(enabled_in_run, 0);
+  EXPECT_EQ(progress_max, 11);
+  EXPECT_EQ(progress_top, 10);  // the bar stops short of its maximum
+  EXPECT_TRUE(statuses.contains(QString::fromStdString(tree.Path("SET1/BIG/P1.JPG"))));
+  EXPECT_EQ(user.messages, QStringList("HTML was created successfully: Do you want to exit the "
+                                       "program? (Question, Yes|No)"));
+  EXPECT_EQ(EnabledButtons(), 3);
+  EXPECT_FALSE(progress->isVisible());
+  EXPECT_FALSE(W<QCheckBox>("chkCreateJPG")->isChecked());
+  EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+  EXPECT_TRUE(tree.Exists("SET1/Thumb/P11.JPG"));
+  EXPECT_FALSE(tree.Exists("SET1/640/P11.JPG"));
+  EXPECT_NE(tree.ReadFile("page02.htm").find("Trip to Crete"), std::string::npos);
+  // The full-size area shows the last picture worked on, the other the copy saved from it.
+  EXPECT_GT(W<PictureArea>("LEAD2")->picture().width(), W<PictureArea>("LEAD1")->picture().width());
+  user.answer = QMessageBox::Yes;
+  Click(&w, "cmdLoad");
+  EXPECT_EQ(end_calls, 1);
+
+  user.on_turn = [&] {
+    if (W("ProgressBar1")->isVisible() && window->isVisible()) window->close();
+  };
+  user.messages.clear();
+  OpenWindow();  // a new window, since Yes has ended the program
+  Type("txtSourceDir", QString::fromStdString(tree.root()));
+  Click(window.get(), "cmdLoad");
+  EXPECT_EQ(end_calls, 2);
+  EXPECT_TRUE(user.messages.empty());
+  EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+  for (const std::string& file : tree.Files()) {
+    EXPECT_FALSE(IsTemporaryName(std::filesystem::path(file).filename().string())) << file;
+  }
+  EXPECT_EQ(tree.Snapshot("SET1/BIG").size(), 11u);  // the originals are untouched
+}
+
+// The chooser opens on the working folder first, then on the folder typed in the field, else
+// where it was left; Enter opens a folder of its list (ancestors and subfolders); only OK
+// writes the folder back.
+TEST_F(WindowsTest, TheChooserOpensWhereTheFieldSaysAndOnlyOkWritesBack) {
+  OpenWindow();
+  tree.MakeDir("photos/SET1");
+  tree.MakeDir("photos/SET2");
+  const auto at = [&](const char* path) { return QString::fromStdString(tree.Path(path)); };
+  const Act ok = [](QWidget* chooser) { Click(chooser, "cmdOK"); };
+  EXPECT_EQ(Browse("", {}, ok), QDir::currentPath());
+  EXPECT_EQ(Text("txtSourceDir"), QDir::currentPath());
+  EXPECT_EQ(Browse(at("photos/"), {"SET1", "photos", "SET2"}, ok), at("photos"));
+  EXPECT_EQ(Text("txtSourceDir"), at("photos/SET2"));
+  EXPECT_EQ(Browse(at("none"), {"photos"}, [](QWidget* c) { QTest::keyClick(c, Qt::Key_Escape); }),
+            at("photos/SET2"));
+  EXPECT_EQ(Text("txtSourceDir"), at("none"));
+  EXPECT_EQ(Browse("", {}, [](QWidget* chooser) { chooser->close(); }), at("photos"));
+  EXPECT_EQ(Text("txtSourceDir"), "");
+}
+
+// A folder on the command line goes to txtSourceDir; more than one is a bad usage.
+TEST(CommandLine, TakesOneSourceFolder) {
+  EXPECT_EQ(ReadCommandLine({"snapnook", "/photos/Crete"}, true).source_folder, "/photos/Crete");
+  EXPECT_EQ(ReadCommandLine({"snapnook", "/a", "/b"}, true).exit_status, 2);
+}
