@@ -5,9 +5,9 @@ Usage: scripts/mutate.py [--build DIR] [--only NAME...] [--list FILE]
 
 Each fault in the list (scripts/mutations.txt) names a file under src/, a piece of its text
 that must stand there exactly once, and what to put in its place. For each fault the script
-changes the file, rebuilds, runs the tests without a window (every label but gui, browser and
-slow; the fault's `first:` tests before the rest, so that a catch is found early), puts the file
-back and prints which test failed. A fault no test catches, or one whose text is not found or
+changes the file, rebuilds, runs the tests (every label but browser and slow, the windows
+offscreen; the fault's `first:` tests before the rest, so that a catch is found early), puts the
+file back and prints which test failed. A fault no test catches, or one whose text is not found or
 that does not build, is reported as such; the script exits 1 if any fault was not caught.
 
 The list's format, a block a fault:
@@ -57,7 +57,7 @@ def run(cmd, **kw):
 def first_failure(build, regex=None):
     """The first test that fails, or None."""
     cmd = ["ctest", "--test-dir", build, "-j2", "--stop-on-failure", "--timeout", "900",
-           "-LE", "gui|browser|slow"]
+           "-LE", "browser|slow"]
     if regex:
         cmd += ["-R", regex]
     out = run(cmd, env=dict(os.environ, QT_QPA_PLATFORM="offscreen")).stdout
@@ -75,8 +75,7 @@ def main():
     args = parser.parse_args()
     build = args.build
     if not os.path.isdir(os.path.join(ROOT, build)):
-        run(["cmake", "-S", ".", "-B", build, "-G", "Ninja", "-DSNAPNOOK_GUI=OFF",
-             "-DSNAPNOOK_WERROR=ON"], check=True)
+        run(["cmake", "-S", ".", "-B", build, "-G", "Ninja", "-DSNAPNOOK_WERROR=ON"], check=True)
     if run(["cmake", "--build", build, "-j2"]).returncode != 0:
         sys.exit("the unchanged program does not build")
     faults = [f for f in parse(args.list) if not args.only or f["name"] in args.only]
