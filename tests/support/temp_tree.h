@@ -31,8 +31,6 @@ class TempTree {
     return relative.empty() ? root_ : root_ + "/" + relative;
   }
 
-  /// AddToTree below the root.
-  void Add(const std::string& line) const { AddToTree(root_, line); }
   /// Creates a folder and its parents.
   void MakeDir(const std::string& relative) const {
     std::filesystem::create_directories(Path(relative));
