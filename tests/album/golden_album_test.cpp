@@ -1,42 +1,60 @@
-// Whole albums against their expected pages, kept as files: each folder of tests/data/albums
-// holds case.txt (what the user typed and ticked, and the source tree), expected/ (every file
-// the run writes into the source folder, byte for byte) and messages.txt (the messages it
-// showed, the album's folder written as ALBUM). SNAPNOOK_UPDATE_GOLDEN=1 writes what the run
-// makes into expected/ and messages.txt instead, for review.
+// Whole runs against what they should show and write, kept as files: each folder of
+// tests/data/albums holds case.txt (what the user does: the source tree, the fields typed, the
+// boxes ticked, start-up and runs), transcript.txt (everything the window showed and every
+// setting stored, in order, and after each run the files and folders it wrote or removed) and,
+// where the runs leave files in the album folder, expected/ (each of them, byte for byte). In both,
+// the album's folder is written ALBUM and the folder around it ROOT. SNAPNOOK_UPDATE_GOLDEN=1
+// writes what the runs make into transcript.txt and expected/ instead, for review.
 //
-// case.txt holds one item a line; "#" starts a comment:
-//   title: TEXT, copyright: TEXT, link: TEXT   the window's fields; "TEXT" in double quotes
-//                                              keeps its blanks
-//   source: ALBUM/            the source folder as typed, ALBUM standing for the album's folder
+// case.txt holds one item a line, done in order; "#" starts a comment. TEXT in double quotes
+// keeps its blanks.
+//   title: TEXT, copyright: TEXT, link: TEXT   what the user types into the window's fields
+//   source: TEXT              the source folder as typed, ALBUM standing for the album's folder
+//                             (the album's folder when not given)
 //   boxes: jpg 640 html       the boxes ticked; the others are not
-//   fail: OP SUFFIX ERRNO     every file operation OP (CreateFile, Write, Commit, ReadFile, ...)
-//                             on a path that ends with SUFFIX fails with ERRNO
 //   tick: BOX after N         the user ticks (or, "untick:", unticks) BOX once a pass has
 //                             handled N pictures
+//   answer: yes               the answer to the closing question (else No)
+//   options: update prune check   what snapnook-batch asks beyond the window, for the next runs
+//   run                       "Create Pictures" (or, with the option check, the check)
+//   stored: KEY TEXT          KEY holds TEXT in the settings store
+//   clock: SECONDS            the splash's clock (each turn of its wait adds 0.125 s)
+//   dismiss: N                the user dismisses the splash at turn N of its wait (0: at once)
+//   startup                   the main window's start-up
+//   fail: OP SUFFIX ERRNO     every file operation OP (CreateFile, Write, Commit, ReadFile, ...)
+//                             on a path that ends with SUFFIX fails with ERRNO; "nofail" ends it
+//   free: BYTES               the space the file system says is free
+//   unwritable: SUFFIX        the folders ending with SUFFIX say they cannot be written to
+//   busy                      another run holds the album
+//   remove: PATH              removes a file or folder of the album
+//   older: PATH               sets a file's modification time to 2001 (its change time becomes now)
+//   cut: PATH BYTES           cuts a file of the album off after BYTES
+//   pause                     lets the file system's clock tick (its times may be coarse), so
+//                             that what comes after is newer than what came before
 //   compare: FILE...          only these files of the album are compared
-//   PATH [WxH]                a file below the album ("../" leads beside it), or a folder when
-//                             it ends with "/"; "\xHH" is a byte, "{1..N}" makes N of them; a
-//                             JPEG of W x H pixels, else a file holding its own path
+//   PATH [WxH]                a file or folder below the album, as testing::AddToTree makes it
+//                             ("../" leads beside the album)
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <utime.h>
 
 #include <cerrno>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <thread>
 
+#include "run/check.h"
 #include "run/run_driver.h"
 #include "support/fake_window.h"
 #include "support/faulty_file_system.h"
 #include "support/temp_tree.h"
-#include "support/test_pictures.h"
 
 namespace snapnook {
 namespace {
 
 namespace fs = std::filesystem;
-using testing::FakeWindow;
-using testing::TempTree;
 using testing::faults::FsOp;
 
 const fs::path kCases = fs::path(SNAPNOOK_TEST_DATA) / "albums";
@@ -49,144 +67,175 @@ std::string ReadAll(const fs::path& path) {
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-// The paths a line of the tree names.
-std::vector<std::string> Expand(std::string path) {
-  for (size_t at = 0; (at = path.find("\\x", at)) != std::string::npos; ++at) {
-    path.replace(at, 4, 1, static_cast<char>(std::stoi(path.substr(at + 2, 2), nullptr, 16)));
-  }
-  const size_t open = path.find('{');
-  int first = 0, last = 0;
-  if (open == std::string::npos ||
-      std::sscanf(path.c_str() + open, "{%d..%d}", &first, &last) != 2) {
-    return {path};
-  }
-  std::vector<std::string> paths;
-  for (int i = first; i <= last; ++i) {
-    paths.push_back(path.substr(0, open) + std::to_string(i) + path.substr(path.find('}') + 1));
-  }
-  return paths;
+std::string Unquote(const std::string& text) {
+  const bool quoted = text.size() > 1 && text.starts_with('"') && text.ends_with('"');
+  return quoted ? text.substr(1, text.size() - 2) : text;
 }
 
-struct Case {
-  TempTree tree;
-  FakeWindow window;
-  testing::faults::FaultyFileSystem files;
-  testing::MemorySettings settings;
-  Session session{window, files, settings};
-  std::set<std::string> compare;
+// Every entry below `root`, links not followed: a folder (its path ending with "/") as itself,
+// anything else with its inode, time and size, so that a file written again shows.
+std::map<std::string, std::string> List(const std::string& root) {
+  std::map<std::string, std::string> listing;
+  for (const auto& entry : fs::recursive_directory_iterator(root)) {
+    struct stat st {};
+    ::lstat(entry.path().c_str(), &st);
+    std::ostringstream what;
+    what << st.st_ino << ' ' << st.st_mtim.tv_sec << '.' << st.st_mtim.tv_nsec << ' ' << st.st_size;
+    listing[entry.path().string() + (S_ISDIR(st.st_mode) ? "/" : "")] =
+        S_ISDIR(st.st_mode) ? "" : what.str();
+  }
+  return listing;
+}
+
+// The case's file system: it fails as the case says, and tells the free space and the folders
+// it cannot write to as the case says.
+struct CaseFiles : testing::faults::FaultyFileSystem {
+  std::optional<std::uint64_t> free;
+  std::string unwritable;
+  std::optional<std::uint64_t> FreeSpace(const std::string& path) override {
+    return free ? free : FaultyFileSystem::FreeSpace(path);
+  }
+  bool Writable(const std::string& folder) override {
+    return (unwritable.empty() || !folder.ends_with(unwritable)) &&
+           FaultyFileSystem::Writable(folder);
+  }
 };
 
-void SetUpCase(const fs::path& file, Case& c) {
-  std::istringstream lines(ReadAll(file));
+class GoldenAlbumTest : public ::testing::TestWithParam<std::string> {};
+
+TEST_P(GoldenAlbumTest, ShowsAndWritesExactlyWhatItShould) {
+  const fs::path dir = kCases / GetParam();
+  testing::TempTree tree;
+  const std::string album = tree.Path("album");
+  tree.MakeDir("album");
+  testing::FakeWindow window;
+  CaseFiles files;
+  testing::MemorySettings settings;
+  Session session(window, files, settings);
+  window.source_dir = album;
+  window.state = &session.state;
+  settings.log = &window.events;
+  session.state.ProductName = "Snapnook";
+  session.state.LoadedCopyrightLink = window.copyright_link;
+  session.current_year = [] { return 2026; };
+  session.home_folder = tree.Path("home");
+  session.program_folder = tree.Path("opt/bin");
+  session.jobs = 1;
+  std::set<std::string> compare;
+  std::unique_ptr<FolderLock> lock;
+
+  std::istringstream lines(ReadAll(dir / "case.txt"));
   for (std::string line; std::getline(lines, line);) {
     if (line.empty() || line.starts_with('#')) continue;
     const size_t colon = line.find(": ");
     const std::string key = line.substr(0, colon);
-    std::string value = colon == std::string::npos ? "" : line.substr(colon + 2);
-    if (value.size() > 1 && value.starts_with('"') && value.ends_with('"')) {
-      value = value.substr(1, value.size() - 2);
-    }
+    const std::string value = colon == std::string::npos ? "" : Unquote(line.substr(colon + 2));
     std::istringstream words(value);
+    std::string first, second, third;
+    words >> first >> second >> third;
     if (key == "title") {
-      c.window.title = value;
+      window.title = value;
     } else if (key == "copyright") {
-      c.window.copyright = value;
+      window.copyright = value;
     } else if (key == "link") {
-      c.window.copyright_link = value;
+      window.copyright_link = value;
     } else if (key == "source") {
-      c.window.source_dir = c.tree.Path("album") + value.substr(std::string_view("ALBUM").size());
+      window.source_dir = value.starts_with("ALBUM") ? album + value.substr(5) : value;
     } else if (key == "boxes") {
       for (const auto& [name, box] : kBoxes)
-        c.window.checked[box] = value.find(name) != std::string::npos;
-    } else if (key == "fail") {
-      std::string op, suffix, err;
-      words >> op >> suffix >> err;
-      for (int kind = 0; kind <= static_cast<int>(FsOp::kCommit); ++kind) {
-        if (op == FsOpName(FsOp(kind))) c.files.FailOn(FsOp(kind), suffix, kErrnos.at(err));
-      }
+        window.checked[box] = value.find(name) != std::string::npos;
     } else if (key == "tick" || key == "untick") {
-      std::string box, after;
-      int pictures = 0;
-      words >> box >> after >> pictures;
-      c.window.on_do_events = [&state = c.session.state, box = kBoxes.at(box), on = key == "tick",
-                               pictures, done = false](FakeWindow& window) mutable {
-        if (done || state.ProgressCount.value() < pictures) return;
-        window.checked[box] = on;
+      window.on_do_events = [&state = session.state, box = kBoxes.at(first), on = key == "tick",
+                             after = std::stoi(third), done = false](auto& w) mutable {
+        if (done || state.ProgressCount.value() < after) return;
+        w.checked[box] = on;
         done = true;
       };
-    } else if (key == "compare") {
-      for (std::string name; words >> name;) c.compare.insert(name);
-    } else {
-      // The tree: a path, perhaps with a blank and the size of a real picture after it.
-      const size_t blank = line.rfind(' ');
-      int width = 0, height = 0, end = 0;
-      const bool picture =
-          blank != std::string::npos &&
-          std::sscanf(line.c_str() + blank, " %dx%d%n", &width, &height, &end) == 2 &&
-          blank + end == line.size();
-      const std::string written = line.substr(0, picture ? blank : line.size());
-      for (const std::string& path : Expand(written)) {
-        const std::string at = path.starts_with("../") ? path.substr(3) : "album/" + path;
-        if (path.ends_with('/')) {
-          c.tree.MakeDir(at);
-        } else if (picture) {
-          c.tree.MakeDir(fs::path(at).parent_path());
-          testing::WriteTestJpeg(c.tree.Path(at), width, height);
-        } else {
-          c.tree.WriteFile(at, path);
-        }
+    } else if (key == "answer") {
+      window.default_answer = value == "yes" ? kMsgAnswerYes : kMsgAnswerNo;
+    } else if (key == "options") {
+      session.options = {.update = value.find("update") != std::string::npos,
+                         .prune = value.find("prune") != std::string::npos,
+                         .check = value.find("check") != std::string::npos};
+    } else if (key == "run") {
+      const auto before = List(tree.root());
+      session.options.check ? CheckAlbum(session) : RunCreatePictures(session);
+      const auto after = List(tree.root());
+      for (const auto& [path, what] : after) {
+        if (!before.contains(path) || before.at(path) != what)
+          window.events.push_back("wrote " + path);
       }
+      for (const auto& [path, what] : before) {
+        if (!after.contains(path)) window.events.push_back("removed " + path);
+      }
+    } else if (key == "stored") {
+      settings.values["Korvell/Snapnook/" + first] = Unquote(value.substr(first.size() + 1));
+    } else if (key == "clock") {
+      window.now = std::stod(value);
+    } else if (key == "dismiss") {
+      window.dismiss_at = std::stoi(value);
+    } else if (key == "startup") {
+      StartUp(session.state, settings, window, [&] { return window.now; });
+    } else if (key == "fail") {
+      for (int op = 0; op <= static_cast<int>(FsOp::kCommit); ++op) {
+        if (first == FsOpName(FsOp(op))) files.FailOn(FsOp(op), second, kErrnos.at(third));
+      }
+    } else if (key == "nofail") {
+      files.FailNever();
+    } else if (key == "free") {
+      files.free = std::stoull(value);
+    } else if (key == "unwritable") {
+      files.unwritable = value;
+    } else if (key == "busy") {
+      lock = files.LockFolder(album);
+    } else if (key == "remove") {
+      fs::remove_all(album + "/" + value);
+    } else if (key == "older") {
+      const utimbuf old{1'000'000'000, 1'000'000'000};
+      ::utime((album + "/" + value).c_str(), &old);
+    } else if (key == "cut") {
+      fs::resize_file(album + "/" + first, std::stoul(second));
+    } else if (key == "pause") {
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    } else if (key == "compare") {
+      std::istringstream names(value);
+      compare.insert(std::istream_iterator<std::string>(names), {});
+    } else {
+      testing::AddToTree(album, line);
     }
   }
-}
 
-class GoldenAlbumTest : public ::testing::TestWithParam<std::string> {};
-
-TEST_P(GoldenAlbumTest, MakesExactlyTheExpectedPages) {
-  const fs::path dir = kCases / GetParam();
-  Case c;
-  const std::string album = c.tree.Path("album");
-  c.tree.MakeDir("album");
-  c.window.source_dir = album;
-  SetUpCase(dir / "case.txt", c);
-  Session& session = c.session;
-  session.state.ProductName = "Snapnook";
-  session.state.LoadedCopyrightLink = c.window.copyright_link;
-  session.current_year = [] { return 2026; };
-  session.home_folder = c.tree.Path("home");
-  session.program_folder = c.tree.Path("opt/bin");
-  session.jobs = 1;
-  RunCreatePictures(session, ClosingQuestion::kSkip);
-
-  std::string messages;
-  for (const auto& message : c.window.messages) {
-    std::string line = message.title + ": " + message.prompt;
-    for (size_t at; (at = line.find(album)) != std::string::npos;)
-      line.replace(at, album.size(), "ALBUM");
-    messages += line + "\n";
+  std::string transcript;
+  for (std::string line : window.events) {
+    for (const auto& [from, to] :
+         {std::pair<std::string, std::string>{album, "ALBUM"}, {tree.root(), "ROOT"}}) {
+      for (size_t at; (at = line.find(from)) != std::string::npos;)
+        line.replace(at, from.size(), to);
+    }
+    transcript += line + "\n";
   }
-  std::set<std::string> made;
+  // The album's files as they are, and as they should be.
+  std::map<std::string, std::string> made, expected;
   for (const auto& entry : fs::directory_iterator(album)) {
     const std::string name = entry.path().filename();
-    if (entry.is_regular_file() && (c.compare.empty() || c.compare.contains(name))) {
-      made.insert(name);
+    if (entry.is_regular_file() && (compare.empty() || compare.contains(name))) {
+      made[name] = ReadAll(entry.path());
     }
   }
   if (std::getenv("SNAPNOOK_UPDATE_GOLDEN")) {
     fs::remove_all(dir / "expected");
-    fs::create_directories(dir / "expected");
-    for (const std::string& name : made) fs::copy_file(album + "/" + name, dir / "expected" / name);
-    std::ofstream(dir / "messages.txt", std::ios::binary) << messages;
+    if (!made.empty()) fs::create_directories(dir / "expected");
+    for (const auto& [name, bytes] : made) std::ofstream(dir / "expected" / name) << bytes;
+    std::ofstream(dir / "transcript.txt", std::ios::binary) << transcript;
   }
-  EXPECT_EQ(messages, ReadAll(dir / "messages.txt"));
-  std::set<std::string> expected;
-  for (const auto& entry : fs::directory_iterator(dir / "expected")) {
-    expected.insert(entry.path().filename());
+  EXPECT_EQ(transcript, ReadAll(dir / "transcript.txt"));
+  if (fs::exists(dir / "expected")) {
+    for (const auto& entry : fs::directory_iterator(dir / "expected")) {
+      expected[entry.path().filename()] = ReadAll(entry.path());
+    }
   }
-  EXPECT_EQ(made, expected);
-  for (const std::string& name : expected) {
-    EXPECT_EQ(ReadAll(album + "/" + name), ReadAll(dir / "expected" / name)) << name;
-  }
+  for (const auto& [name, bytes] : expected) EXPECT_EQ(made[name], bytes) << name;
+  EXPECT_EQ(made.size(), expected.size()) << "files in the album that should not be there";
 }
 
 std::vector<std::string> Cases() {

@@ -1,12 +1,16 @@
-// A scripted main window for tests: fields to set, a record of what a run showed.
+// A scripted main window for tests: fields to set, a record of what a run or start-up showed.
 #pragma once
 
 #include <functional>
 #include <map>
+#include <sstream>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "core/main_window.h"
+#include "core/run_state.h"
+#include "run/startup.h"
 
 namespace snapnook::testing {
 
@@ -17,14 +21,13 @@ struct ShownMessage {
   int code = 0;
 };
 
-/// Implements the MainWindow port in memory. Fields start as the real window's do (all boxes
-/// ticked). Every call that changes what the window shows is also appended to `events` as a
-/// short line ("status ...", "message TITLE: PROMPT", "enable Load 0", "progress 3", ...), so a
-/// test can check order.
-class FakeWindow : public MainWindow {
+/// Implements the MainWindow port, and start-up's window, in memory. Fields start as the real
+/// window's do (all boxes ticked). Every call that changes what the window shows is also
+/// appended to `events` as a short line ("message TITLE: PROMPT", "enable Load 0",
+/// "progress 3", "close splash at 12", ...), so that a test can check what came in which order.
+class FakeWindow : public MainWindow, public StartupWindow {
  public:
-  std::string source_dir;
-  std::string title;
+  std::string source_dir, title;
   std::string copyright = "Korvell";
   std::string copyright_link = "http://www.korvell.example";
   std::map<CheckBox, bool> checked{
@@ -33,49 +36,107 @@ class FakeWindow : public MainWindow {
       {Button::kLoad, true}, {Button::kCancel, true}, {Button::kHelpAbout, true}};
 
   std::string status_text;
-  bool progress_visible = false;
-  bool progress_ever_shown = false;
-  float progress_max = 100;
-  float progress_value = 0;
-  bool busy = false;
-  bool ended = false;
-  int do_events_calls = 0;
-  int pictures_shown = 0;
-  /// The lines the run reported (MainWindow::Report), in order.
-  std::vector<std::string> reports;
+  std::vector<std::string> status_history;
+  bool progress_visible = false, busy = false, ended = false;
+  float progress_max = 100, progress_value = 0;
+  int do_events_calls = 0, pictures_shown = 0;
 
   std::vector<ShownMessage> messages;
   std::vector<std::string> events;
-  std::vector<std::string> status_history;
 
-  /// The answer to every message box; a test may change it or set `answer_for`.
+  /// The answer to every message box.
   int default_answer = kMsgAnswerNo;
-  std::function<int(const ShownMessage&)> answer_for;
   /// Runs at every turn of the event loop: a test's "user" acting during a run.
   std::function<void(FakeWindow&)> on_do_events;
+
+  /// The splash: its clock in seconds (each turn of its wait adds 0.125), the run state whose
+  /// SplashDismissed it sets, and the turn of the wait at which the user dismisses it (0: as it
+  /// shows, -1: never). A dismissed splash is gone: closing it fails.
+  double now = 0;
+  RunState* state = nullptr;
+  int dismiss_at = -1;
 
   std::string SourceDir() override { return source_dir; }
   std::string Title() override { return title; }
   std::string Copyright() override { return copyright; }
   std::string CopyrightLink() override { return copyright_link; }
   bool IsChecked(CheckBox box) override { return checked[box]; }
-  void Uncheck(CheckBox box) override;
-  void SetButtonEnabled(Button button, bool on) override;
-  void SetStatusText(const std::string& text) override;
-  void SetProgressVisible(bool visible) override;
-  void SetProgressMax(float max) override;
+  void Uncheck(CheckBox box) override { Set(checked[box], false, "uncheck ", kBoxes[int(box)]); }
+  void SetButtonEnabled(Button b, bool on) override {
+    Set(enabled[b], on, "enable ", kButtons[int(b)], on ? " 1" : " 0");
+  }
+  void SetStatusText(const std::string& text) override {
+    status_history.push_back(status_text = text);
+  }
+  void SetProgressVisible(bool on) override {
+    Set(progress_visible, on, "progress ", on ? "shown" : "hidden");
+  }
+  void SetProgressMax(float max) override { Set(progress_max, max, "progress max ", max); }
   float ProgressMax() override { return progress_max; }
-  void SetProgressValue(float value) override;
-  int ShowMessage(const std::string& prompt, const std::string& title, int code) override;
-  void DoEvents() override;
-  void SetBusyPointer(bool on) override;
-  void EndProgram() override;
-  void Report(const std::string& line) override { reports.push_back(line); }
+  void SetProgressValue(float value) override { Set(progress_value, value, "progress ", value); }
+  int ShowMessage(const std::string& prompt, const std::string& title, int code) override {
+    messages.push_back({prompt, title, code});
+    Log("message ", title, ": ", prompt, " (", code, ")");
+    return default_answer;
+  }
+  void DoEvents() override {
+    ++do_events_calls;
+    if (on_do_events) on_do_events(*this);
+  }
+  void SetBusyPointer(bool on) override { Set(busy, on, on ? "busy" : "not busy"); }
+  void EndProgram() override { Set(ended, true, "end"); }
+  void Report(const std::string& line) override { Log("report ", line); }
   void ShowPictures(std::span<const unsigned char> full_size,
-                    std::span<const unsigned char> saved) override;
+                    std::span<const unsigned char> saved) override {
+    pictures_shown += !full_size.empty() || !saved.empty();
+  }
+
+  void SetCaption(const std::string& text) override { Log("caption ", text); }
+  void SetCopyrightText(const std::string& text) override {
+    Set(copyright, text, "copyright ", text);
+  }
+  void SetCopyrightLinkText(const std::string& text) override {
+    Set(copyright_link, text, "link ", text);
+  }
+  void ShowSplash() override {
+    Set(turn_, 0, "show splash");
+    if (state) state->SplashDismissed = dismiss_at == 0;
+  }
+  void CloseSplash() override {
+    Log("close splash at ", now);
+    if (state && state->SplashDismissed) throw std::runtime_error("the splash is gone");
+  }
+  void SplashWaitTurn() override {
+    now += 0.125;
+    if (state && ++turn_ == dismiss_at) state->SplashDismissed = true;
+    DoEvents();
+  }
 
   /// The messages titled "Unexpected Error", as their prompts.
-  std::vector<std::string> UnexpectedErrors() const;
+  std::vector<std::string> UnexpectedErrors() const {
+    std::vector<std::string> prompts;
+    for (const ShownMessage& m : messages)
+      if (m.title == "Unexpected Error") prompts.push_back(m.prompt);
+    return prompts;
+  }
+
+ private:
+  static constexpr const char* kBoxes[] = {"CreateJPG", "640", "CreateHTML"};
+  static constexpr const char* kButtons[] = {"Load", "Cancel", "HelpAbout"};
+  int turn_ = 0;
+
+  template <typename... Parts>
+  void Log(const Parts&... parts) {
+    std::ostringstream line;
+    (line << ... << parts);
+    events.push_back(line.str());
+  }
+  // Sets what the window shows and records it.
+  template <typename T, typename... Parts>
+  void Set(T& field, const T& value, const Parts&... parts) {
+    field = value;
+    Log(parts...);
+  }
 };
 
 }  // namespace snapnook::testing

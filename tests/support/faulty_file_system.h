@@ -3,6 +3,7 @@
 // chosen errno gives.
 #pragma once
 
+#include <cerrno>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -26,7 +27,11 @@ enum class FsOp {
   kCommit
 };
 
-const char* FsOpName(FsOp op);
+inline const char* FsOpName(FsOp op) {
+  static constexpr const char* kNames[] = {
+      "ListEntries", "ListFiles", "CreateDirectory", "ReadFile", "CreateFile", "Write", "Commit"};
+  return kNames[static_cast<int>(op)];
+}
 
 /// One counted operation: what it was and the path it named (the real name for writes).
 struct FsCall {
@@ -34,57 +39,118 @@ struct FsCall {
   std::string path;
 };
 
-/// The machine's file system, with every call passed through, except
-/// that the operation numbered `FailAt` (counting from 1) throws the error that errno `err`
-/// gives for its path, through ErrorFromErrno, instead of doing anything. A failed write or
-/// commit behaves as the real one does afterwards: the temporary file is gone, and the file
-/// refuses every further write.
+/// The machine's file system, with every call passed through, except that the operation
+/// numbered `FailAt` (counting from 1), and every operation a `FailOn` rule names, throws the
+/// error that its errno gives for its path, through ErrorFromErrno, instead of doing anything.
+/// A failed write or commit behaves as the real one does afterwards: the temporary file is
+/// gone, and the file refuses every further write.
 ///
 /// Counting is in call order and safe from any thread, but only calls made on one thread come
 /// in a repeatable order: tests that walk over every operation run with one job.
 class FaultyFileSystem : public RealFileSystem {
  public:
   /// The operation numbered `n` (from 1) fails with `err`; 0 means none does. Restarts the
-  /// count and the record.
-  void FailAt(long n, int err);
-  /// No operation fails by its number; restarts the count and the record.
+  /// count and the record, and drops the FailOn rules.
+  void FailAt(long n, int err) {
+    std::lock_guard lock(mutex_);
+    fail_at_ = n;
+    errno_ = err;
+    calls_.clear();
+    failed_.reset();
+    failure_.reset();
+    rules_.clear();
+  }
+  /// Nothing fails any more; restarts the count and the record.
   void FailNever() { FailAt(0, 0); }
   /// Besides the count, every operation of kind `op` on a path that ends with `suffix` fails
   /// with `err`, from now on.
-  void FailOn(FsOp op, const std::string& suffix, int err);
+  void FailOn(FsOp op, const std::string& suffix, int err) {
+    std::lock_guard lock(mutex_);
+    rules_.push_back({{op, suffix}, err});
+  }
 
   /// Every counted operation since the last FailAt, in order.
-  std::vector<FsCall> calls() const;
+  std::vector<FsCall> calls() const { return Locked(calls_); }
   /// The operation that was made to fail, once it was reached.
-  std::optional<FsCall> failed() const;
+  std::optional<FsCall> failed() const { return Locked(failed_); }
   /// The error the failed operation raised, once it was reached.
-  std::optional<SnapError> failure() const;
+  std::optional<SnapError> failure() const { return Locked(failure_); }
 
-  std::vector<std::string> ListEntries(const std::string& folder) override;
-  std::vector<std::string> ListFiles(const std::string& folder, std::string_view pattern) override;
-  std::vector<unsigned char> ReadFile(const std::string& path) override;
+  /// Counts one operation; throws the injected error when it is one to fail.
+  void Count(FsOp op, const std::string& path, IoAction action) {
+    std::lock_guard lock(mutex_);
+    calls_.push_back({op, path});
+    for (const auto& [rule, err] : rules_) {
+      if (rule.op == op && path.ends_with(rule.path)) throw ErrorFromErrno(err, action, path);
+    }
+    if (static_cast<long>(calls_.size()) != fail_at_) return;
+    failed_ = calls_.back();
+    failure_ = ErrorFromErrno(errno_, action, path);
+    throw *failure_;
+  }
 
-  /// Counts one operation; throws the injected error when it is the one to fail. Used by the
-  /// output files too.
-  void Count(FsOp op, const std::string& path, IoAction action);
+  std::vector<std::string> ListEntries(const std::string& folder) override {
+    Count(FsOp::kListEntries, folder, IoAction::kRead);
+    return RealFileSystem::ListEntries(folder);
+  }
+  std::vector<std::string> ListFiles(const std::string& folder, std::string_view pattern) override {
+    Count(FsOp::kListFiles, folder, IoAction::kRead);
+    return RealFileSystem::ListFiles(folder, pattern);
+  }
+  std::vector<unsigned char> ReadFile(const std::string& path) override {
+    Count(FsOp::kReadFile, path, IoAction::kRead);
+    return RealFileSystem::ReadFile(path);
+  }
 
  protected:
-  void DoCreateDirectory(const std::string& path) override;
+  void DoCreateDirectory(const std::string& path) override {
+    Count(FsOp::kCreateDirectory, path, IoAction::kWrite);
+    RealFileSystem::DoCreateDirectory(path);
+  }
   std::unique_ptr<OutputFile> DoCreateFile(const std::string& path) override;
 
  private:
+  template <typename T>
+  T Locked(const T& value) const {
+    std::lock_guard lock(mutex_);
+    return value;
+  }
+
   mutable std::mutex mutex_;
   long fail_at_ = 0;
   int errno_ = 0;
   std::vector<FsCall> calls_;
   std::optional<FsCall> failed_;
   std::optional<SnapError> failure_;
-  struct Rule {
-    FsOp op;
-    std::string suffix;
-    int err;
-  };
-  std::vector<Rule> rules_;
+  std::vector<std::pair<FsCall, int>> rules_;  // operations to fail, by path ending, and errno
 };
+
+// An output file whose writes and commit are counted. After a failure the inner file is
+// dropped (which removes its temporary file), as a real failed write does.
+class FaultyOutputFile : public OutputFile {
+ public:
+  FaultyOutputFile(FaultyFileSystem& fs, std::unique_ptr<OutputFile> inner)
+      : fs_(fs), inner_(std::move(inner)), path_(inner_->path()) {}
+  void Write(std::string_view bytes) override { Guard(FsOp::kWrite).Write(bytes); }
+  void Commit() override { Guard(FsOp::kCommit).Commit(); }
+  const std::string& path() const override { return path_; }
+
+ private:
+  OutputFile& Guard(FsOp op) {
+    if (!inner_) throw ErrorFromErrno(EBADF, IoAction::kWrite, path_);
+    std::unique_ptr<OutputFile> inner = std::move(inner_);  // dropped if the operation fails
+    fs_.Count(op, path_, IoAction::kWrite);
+    inner_ = std::move(inner);
+    return *inner_;
+  }
+  FaultyFileSystem& fs_;
+  std::unique_ptr<OutputFile> inner_;
+  std::string path_;
+};
+
+inline std::unique_ptr<OutputFile> FaultyFileSystem::DoCreateFile(const std::string& path) {
+  Count(FsOp::kCreateFile, path, IoAction::kWrite);
+  return std::make_unique<FaultyOutputFile>(*this, RealFileSystem::DoCreateFile(path));
+}
 
 }  // namespace snapnook::testing::faults

@@ -1,15 +1,46 @@
 #include "support/temp_tree.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <stdexcept>
-#include <system_error>
+
+#include "support/test_pictures.h"
 
 namespace fs = std::filesystem;
 
 namespace snapnook::testing {
+
+void AddToTree(const std::string& root, const std::string& line) {
+  std::string path = line;
+  int width = 0, height = 0, end = 0;
+  const size_t blank = line.rfind(' ');
+  if (blank != std::string::npos &&
+      std::sscanf(line.c_str() + blank, " %dx%d%n", &width, &height, &end) == 2 &&
+      blank + end == line.size()) {
+    path.resize(blank);
+  }
+  for (size_t at = 0; (at = path.find("\\x", at)) != std::string::npos; ++at) {
+    path.replace(at, 4, 1, static_cast<char>(std::stoi(path.substr(at + 2, 2), nullptr, 16)));
+  }
+  int first = 1, last = 1;
+  const size_t open = path.find('{');
+  const bool numbered =
+      open != std::string::npos && std::sscanf(path.c_str() + open, "{%d..%d}", &first, &last) == 2;
+  for (int i = first; i <= last; ++i) {
+    const std::string name =
+        numbered ? path.substr(0, open) + std::to_string(i) + path.substr(path.find('}') + 1)
+                 : path;
+    const fs::path at = fs::path(root) / name;
+    fs::create_directories(name.ends_with('/') ? at : at.parent_path());
+    if (width > 0) {
+      WriteTestJpeg(at, width, height);
+    } else if (!name.ends_with('/')) {
+      std::ofstream(at, std::ios::binary) << name;
+    }
+  }
+}
 
 TempTree::TempTree() {
   std::string pattern = (fs::temp_directory_path() / "snapnook-test-XXXXXX").string();
@@ -31,28 +62,16 @@ TempTree::~TempTree() {
   fs::remove_all(root_, ec);
 }
 
-std::string TempTree::Path(const std::string& relative) const {
-  return relative.empty() ? root_ : root_ + "/" + relative;
-}
-
-void TempTree::MakeDir(const std::string& relative) const {
-  fs::create_directories(Path(relative));
-}
-
 void TempTree::WriteFile(const std::string& relative, const std::string& bytes) const {
-  const fs::path path = Path(relative);
-  fs::create_directories(path.parent_path());
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out << bytes;
-  if (!out) throw std::runtime_error("cannot write " + path.string());
+  fs::create_directories(fs::path(Path(relative)).parent_path());
+  std::ofstream out(Path(relative), std::ios::binary | std::ios::trunc);
+  if (!(out << bytes)) throw std::runtime_error("cannot write " + Path(relative));
 }
 
 std::string TempTree::ReadFile(const std::string& relative) const {
   std::ifstream in(Path(relative), std::ios::binary);
   if (!in) throw std::runtime_error("cannot read " + Path(relative));
-  std::ostringstream content;
-  content << in.rdbuf();
-  return content.str();
+  return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
 bool TempTree::Exists(const std::string& relative) const {
@@ -62,38 +81,21 @@ bool TempTree::Exists(const std::string& relative) const {
 
 std::vector<std::string> TempTree::Files() const {
   std::vector<std::string> files;
-  for (const auto& [path, content] : Snapshot()) files.push_back(path);
+  for (const auto& entry : Snapshot()) files.push_back(entry.first);
   return files;
 }
 
 std::map<std::string, std::string> TempTree::Snapshot(const std::string& relative) const {
   std::map<std::string, std::string> files;
   std::error_code ec;
-  const fs::path base = Path(relative);
   for (auto it = fs::recursive_directory_iterator(
-           base, fs::directory_options::skip_permission_denied, ec);
+           Path(relative), fs::directory_options::skip_permission_denied, ec);
        it != fs::recursive_directory_iterator(); it.increment(ec)) {
-    if (it->is_symlink(ec)) {
-      if (it->is_directory(ec)) it.disable_recursion_pending();
-      continue;
-    }
-    if (!it->is_regular_file(ec)) continue;
+    if (it->is_symlink(ec) || !it->is_regular_file(ec)) continue;
     const std::string rel = fs::relative(it->path(), root_).string();
     files[rel] = ReadFile(rel);
   }
   return files;
-}
-
-std::string MemorySettings::Read(const std::string& app, const std::string& section,
-                                 const std::string& key, const std::string& fallback) {
-  const auto it = values.find(app + "/" + section + "/" + key);
-  return it == values.end() ? fallback : it->second;
-}
-
-void MemorySettings::Write(const std::string& app, const std::string& section,
-                           const std::string& key, const std::string& value) {
-  values[app + "/" + section + "/" + key] = value;
-  ++writes;
 }
 
 }  // namespace snapnook::testing

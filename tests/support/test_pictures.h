@@ -19,25 +19,21 @@ std::string TestJpegBytes(int width, int height, PictureKind kind = PictureKind:
 
 /// What a JPEG file holds, as read back by libvips.
 struct JpegFacts {
-  int width = 0;
-  int height = 0;
-  int bands = 0;
+  int width = 0, height = 0, bands = 0;
   bool srgb = false;  // interpretation sRGB, 8 bits a band
-  bool has_exif = false;
-  bool has_icc = false;
-  bool progressive = false;
+  bool has_exif = false, has_icc = false, progressive = false;
   int orientation = 0;  // EXIF orientation tag, 0 when absent
 };
 
 /// Reads the facts of a JPEG file; throws std::runtime_error when it is not one.
 JpegFacts ReadJpegFacts(const std::string& path);
 
-/// The mean of each of the three bands of a picture file, 0..255.
+/// The mean of each of the three bands of a picture file, 0..255: of the region of `width` x
+/// `height` pixels at (`left`, `top`), or of the whole picture.
 struct MeanColour {
   double r = 0, g = 0, b = 0;
 };
-MeanColour ReadMeanColour(const std::string& path);
-/// The same for the region of `width` x `height` pixels at (`left`, `top`).
-MeanColour ReadMeanColour(const std::string& path, int left, int top, int width, int height);
+MeanColour ReadMeanColour(const std::string& path, int left = 0, int top = 0, int width = 0,
+                          int height = 0);
 
 }  // namespace snapnook::testing
