@@ -9,8 +9,8 @@ namespace snapnook {
 SnapError ErrorFromErrno(int err, IoAction action, const std::string& path) {
   switch (err) {
     case ENOENT:
-      // Reading a missing file is "File not found"; writing into a missing folder is
-      // "Path not found".
+      // Reading a missing file is "File not found"; listing a missing folder, or writing into
+      // one, is "Path not found".
       if (action == IoAction::kRead) return SnapError(kErrFileNotFound, "File not found: " + path);
       return SnapError(kErrPathNotFound, "Path not found: " + path);
     case ENOTDIR:

@@ -35,8 +35,9 @@ class SnapError : public std::exception {
   std::string description_;
 };
 
-/// What an I/O operation was doing when errno was set; decides between 53 and 76 for ENOENT.
-enum class IoAction { kRead, kWrite };
+/// What an I/O operation was doing when errno was set; decides between 53 and 76 for ENOENT:
+/// a file to read is missing (53), a folder to list or to write into (76).
+enum class IoAction { kRead, kList, kWrite };
 
 /// Turns an errno value from an operation on `path` into the matching numbered error.
 SnapError ErrorFromErrno(int err, IoAction action, const std::string& path);

@@ -305,7 +305,7 @@ void FileSystem::CopyFile(const std::string& from, const std::string& to) {
 
 std::vector<std::string> RealFileSystem::ListEntries(const std::string& folder) {
   std::unique_ptr<DIR, DirCloser> dir(::opendir(folder.c_str()));
-  if (!dir) throw ErrorFromErrno(errno, IoAction::kRead, folder);
+  if (!dir) throw ErrorFromErrno(errno, IoAction::kList, folder);
   std::vector<std::string> names;
   errno = 0;
   while (const dirent* entry = ::readdir(dir.get())) {
@@ -313,7 +313,7 @@ std::vector<std::string> RealFileSystem::ListEntries(const std::string& folder) 
     if (name != "." && name != "..") names.emplace_back(name);
     errno = 0;
   }
-  if (errno != 0) throw ErrorFromErrno(errno, IoAction::kRead, folder);
+  if (errno != 0) throw ErrorFromErrno(errno, IoAction::kList, folder);
   std::sort(names.begin(), names.end(), NaturalLess);
   return names;
 }
