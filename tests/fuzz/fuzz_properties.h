@@ -8,14 +8,14 @@
 namespace snapnook::fuzz {
 
 /// Page text (PageText): the bytes are what ISO-8859-1 with decimal character references
-/// makes of the input, character by character (stray bytes kept as they are); and text that is
-/// UTF-8 and holds no "&#" reads back as itself.
+/// makes of the input, character by character (U+0000 to U+00FF as their byte, every other
+/// character as "&#N;", a byte that is not part of well-formed UTF-8 as it is).
 std::string CheckPageText(std::string_view input);
 
-/// Names in links (PercentEncodeName, WebFolder): percent-decoding what is written gives the
-/// original bytes, also after the page text is read back as a browser reads it; no character
-/// that would break a link is left unencoded; a set folder's web path names the folders below
-/// the album root. The input is split at its first NUL into album root and the rest.
+/// Names in links (PercentEncodeName, WebFolder): exactly the characters that break links,
+/// control characters and bytes that are not part of well-formed UTF-8 are percent-encoded,
+/// a byte at a time; a set folder's web path is the link form of its path below the album
+/// root. The input is split at its first NUL into album root and the rest.
 std::string CheckWebPath(std::string_view input);
 
 /// Natural order (NaturalCompare): a strict weak ordering, in fact a total order, over the
