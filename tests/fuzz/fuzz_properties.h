@@ -12,10 +12,9 @@ namespace snapnook::fuzz {
 /// character as "&#N;", a byte that is not part of well-formed UTF-8 as it is).
 std::string CheckPageText(std::string_view input);
 
-/// Names in links (PercentEncodeName, WebFolder): exactly the characters that break links,
-/// control characters and bytes that are not part of well-formed UTF-8 are percent-encoded,
-/// a byte at a time; a set folder's web path is the link form of its path below the album
-/// root. The input is split at its first NUL into album root and the rest.
+/// Names in links (PercentEncodeName): exactly the characters that break links, control
+/// characters and bytes that are not part of well-formed UTF-8 are percent-encoded, a byte at
+/// a time. The input is split at its first NUL into an album root, not used, and the name.
 std::string CheckWebPath(std::string_view input);
 
 /// Natural order (NaturalCompare): a strict weak ordering, in fact a total order, over the

@@ -1,23 +1,20 @@
-// Deriving pictures: the pool that makes them ahead on worker threads hands each its own copies
-// in the walk's order, one job and many write the same bytes, and a picture is decoded large
-// enough for every copy.
+// Making the copies: the pool that makes pictures ahead on worker threads hands each its own
+// copies in the walk's order; a picture is decoded large enough for both sides of every copy;
+// which colour profiles count as sRGB.
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <chrono>
+#include <filesystem>
+#include <fstream>
 #include <thread>
 #include <vips/vips8>
 
-#include "pictures/derive_pictures.h"
 #include "pictures/derive_pool.h"
-#include "support/fake_window.h"
-#include "support/temp_tree.h"
-#include "support/test_pictures.h"
+#include "pictures/icc_profile.h"
 
 namespace snapnook {
 namespace {
-
-using testing::TempTree;
 
 TEST(ParallelDeriveTest, ThePoolHandsEachPictureItsOwnCopies) {
   const std::thread::id walk = std::this_thread::get_id();
@@ -53,40 +50,9 @@ TEST(ParallelDeriveTest, ThePoolHandsEachPictureItsOwnCopies) {
   EXPECT_EQ(take("C/", "2", true), "C/2 640 at its turn");
 }
 
-TEST(ParallelDeriveTest, OneJobAndManyWriteTheSameBytesWithTheBoxAsItIsAtEachTurn) {
-  std::map<std::string, std::string> made[2];
-  for (const int jobs : {4, 1}) {
-    TempTree tree;
-    testing::FakeWindow window;
-    RealFileSystem fs;
-    testing::MemorySettings settings;
-    Session session{window, fs, settings};
-    session.jobs = jobs;
-    tree.MakeDir("SET1/640/sideways");
-    tree.MakeDir("SET1/Thumb");
-    tree.MakeDir("SET1/BIG");
-    std::vector<std::string> files;
-    for (int i = 1; i <= 6; ++i) {
-      files.push_back("P" + std::to_string(i) + ".JPG");
-      testing::WriteTestJpeg(tree.Path("SET1/BIG/" + files.back()), 400 + 10 * i, 300);
-    }
-    PictureDeriver deriver(session);
-    const std::string big = tree.Path("SET1/BIG/");
-    deriver.BigFolderListed(big, files);  // with "Create 640x480 files" ticked
-    for (size_t i = 0; i < files.size(); ++i) {
-      window.checked[CheckBox::kCreate640] = i % 2 == 0;
-      deriver.DerivePictures(big, files[i]);
-    }
-    deriver.BigFolderDone(big);
-    made[jobs == 1] = tree.Snapshot("SET1");
-  }
-  EXPECT_EQ(made[0], made[1]);
-  EXPECT_EQ(made[0].size(), 6 + 6 + 6 + 3u);  // originals, album pictures, thumbnails, 640s
-}
-
-// A panorama is decoded at a scale that covers both sides of its largest copy: decoded to
-// cover its length only, its stripes across would blur away when enlarged. Colour pictures
-// are made from their planes, gray ones through libvips.
+// A panorama is decoded at a scale that covers both sides of its largest copy (here the album
+// picture): decoded to cover its length only, its stripes across would blur away when
+// enlarged. Colour pictures are made from their planes, gray ones through libvips.
 TEST(DeriveTest, APanoramaIsDecodedLargeEnoughForBothSidesOfItsCopies) {
   StartImaging();
   for (const bool wide : {true, false}) {
@@ -95,7 +61,7 @@ TEST(DeriveTest, APanoramaIsDecodedLargeEnoughForBothSidesOfItsCopies) {
       vips::VImage stripes = (xy[wide ? 1 : 0] % 8) < 4;  // four pixels black, four white
       if (bands == 3) {
         stripes =
-            stripes.bandjoin({stripes, stripes})
+            vips::VImage::bandjoin({stripes, stripes, stripes})
                 .copy(vips::VImage::option()->set("interpretation", VIPS_INTERPRETATION_sRGB));
       }
       VipsBlob* blob = stripes.jpegsave_buffer(vips::VImage::option()->set("Q", 95));
@@ -103,13 +69,26 @@ TEST(DeriveTest, APanoramaIsDecodedLargeEnoughForBothSidesOfItsCopies) {
       DeriveInput input;
       input.bytes.assign(bytes, bytes + blob->area.length);
       vips_area_unref(&blob->area);
-      for (const bool make_640 : {true, false}) {
-        input.make_640 = make_640;
-        const DerivedImages images = MakeDerivedImages(input);
-        const auto& copy = make_640 ? images.screen : images.album;
-        EXPECT_GT(vips::VImage::new_from_buffer(copy.data(), copy.size(), "").deviate(), 60)
-            << (wide ? "wide " : "tall ") << bands << " bands" << (make_640 ? ", 640" : "");
-      }
+      const std::vector<unsigned char> album = MakeDerivedImages(input).album;
+      EXPECT_GT(vips::VImage::new_from_buffer(album.data(), album.size(), "").deviate(), 60)
+          << (wide ? "wide, " : "tall, ") << bands << " bands";
+    }
+  }
+}
+
+// A profile is sRGB when its description says so, in ICC version 2 or 4; the wide-gamut
+// profiles of tests/data/icc only mention sRGB in their copyright (README.txt there). A
+// profile cut off anywhere is read safely, and not taken for more than it holds.
+TEST(IccProfile, SrgbIsWhatTheDescriptionSaysAndACutOffProfileIsReadSafely) {
+  for (const auto& entry : std::filesystem::directory_iterator(SNAPNOOK_TEST_DATA "/icc")) {
+    const std::string name = entry.path().filename();
+    std::ifstream in(entry.path(), std::ios::binary);
+    const std::vector<std::uint8_t> whole{std::istreambuf_iterator<char>(in), {}};
+    if (!name.ends_with(".icc")) continue;
+    EXPECT_EQ(IsSrgbProfile(whole), name.starts_with("srgb")) << name;
+    for (size_t size = 0; size < whole.size(); ++size) {
+      const std::vector<std::uint8_t> part(whole.begin(), whole.begin() + size);  // its own
+      EXPECT_TRUE(!IsSrgbProfile(part) || IccDescription(part) == IccDescription(whole)) << name;
     }
   }
 }
