@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <clocale>
+#include <cstdlib>
 #include <sstream>
 
 #include "support/fake_window.h"
@@ -38,7 +40,7 @@ struct Walk : PictureSteps {
   }
 };
 
-TEST(WalkTest, HandsPicturesOnByFolderKindInWalkOrder) {
+void ExpectTheWalk() {
   Walk w;
   std::istringstream files(
       "loose.JPG SET1/IMG2.JPG SET1/img10.jpg SET1/IMG01.JPG SET1/IMG1.JPG SET1/img1.jpg "
@@ -73,6 +75,24 @@ TEST(WalkTest, HandsPicturesOnByFolderKindInWalkOrder) {
   for (const char* other : {"", "SET10", "SET", "SET\xE2\x82\xAC\xC3\xA9", "OLDBIG", "BIGGER"}) {
     EXPECT_FALSE(w.fs.IsDirectory(w.tree.Path(other) + "/Thumb")) << other;
   }
+}
+
+// The window program runs in the user's locale; a Turkish one upper-cases i to a dotted
+// capital, and "Big" must still be a BIG folder there.
+TEST(WalkTest, HandsPicturesOnByFolderKindInWalkOrderInEveryLocale) {
+  ExpectTheWalk();
+  testing::TempTree locales;  // made for the test where the system has none
+  const std::string made =
+      "localedef -i tr_TR -f UTF-8 " + locales.Path("tr_TR.UTF-8") + " >/dev/null 2>&1";
+  if (std::setlocale(LC_ALL, "tr_TR.UTF-8") == nullptr && std::system(made.c_str()) == 0) {
+    ::setenv("LOCPATH", locales.root().c_str(), 1);
+  }
+  if (std::setlocale(LC_ALL, "tr_TR.UTF-8") == nullptr) {
+    GTEST_SKIP() << "no tr_TR.UTF-8 locale and localedef could not make one";
+  }
+  ExpectTheWalk();
+  std::setlocale(LC_ALL, "C");
+  ::unsetenv("LOCPATH");
 }
 
 TEST(WalkTest, AnUnreadableFolderIsReportedAndTheRestOfTheTreeIsWalked) {
