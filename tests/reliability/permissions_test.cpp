@@ -9,220 +9,138 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <iostream>
 
-#include "reliability/odd_pictures.h"
 #include "reliability/reliability_support.h"
+#include "support/test_pictures.h"
 
 namespace snapnook {
 namespace {
 
-using testing::LinesOf;
-using testing::Originals;
-using testing::Quote;
-using testing::TemporaryNamesBelow;
+using testing::MadeCopies;
 using testing::TempTree;
-using testing::WebReadySize;
-using testing::WholeRun;
-using testing::WriteQuadrantJpeg;
 
-// Two sets of two pictures, run by snapnook-batch as the unprivileged user.
-class PermissionTest : public ::testing::Test {
- protected:
-  PermissionTest() : album(tree.Path("album")) {
-    for (const std::string set : {"SET1", "SET2"}) {
-      tree.MakeDir("album/" + set + "/BIG");
-      WriteQuadrantJpeg(tree.Path("album/" + set + "/BIG/A.JPG"), 800, 600);
-      WriteQuadrantJpeg(tree.Path("album/" + set + "/BIG/B.JPG"), 800, 600);
+struct Refusal {
+  const char* path;  // below the album, given `mode`
+  mode_t mode;
+  const char* options;
+  std::vector<std::string> denied;  // the paths (below the album) each message names
+  const char* made;                 // a picture whose copies are made
+  const char* kept;                 // a picture whose copies are not made
+};
+
+// Two sets of two pictures; an earlier run left SET1's album picture of A.JPG.
+TEST(Permissions, WhatCannotBeReadOrWrittenIsShownOnceAPassAndTheRestIsMade) {
+  const std::vector<Refusal> refusals = {
+      // The first write into the set ends the walk of its BIG folder.
+      {"SET1", 0555, "", {"SET1/A.JPG"}, "SET2/B.JPG", "SET1/A.JPG"},
+      // The counting pass, the derive pass and the HTML pass each list it.
+      {"SET1/BIG", 0000, "", {"SET1/BIG/", "SET1/BIG/", "SET1/BIG/"}, "SET2/A.JPG", "SET1/B.JPG"},
+      // The walk of that BIG folder ends at the picture.
+      {"SET2/BIG/A.JPG", 0000, "", {"SET2/BIG/A.JPG"}, "SET1/B.JPG", "SET2/B.JPG"},
+      // index.html is the first file of the album: each build says so and ends before its walk;
+      // without pages to write, the pictures are made.
+      {"", 0555, "", {"index.html", "index.html"}, nullptr, "SET2/B.JPG"},
+      {"", 0555, "--no-html ", {}, "SET2/B.JPG", nullptr},
+  };
+  for (const Refusal& r : refusals) {
+    SCOPED_TRACE(std::string(r.path) + " " + r.options);
+    TempTree tree;
+    const std::string album = tree.Path("album");
+    for (const char* picture :
+         {"SET1/BIG/A.JPG", "SET1/BIG/B.JPG", "SET2/BIG/A.JPG", "SET2/BIG/B.JPG"}) {
+      tree.WriteFile("album/" + std::string(picture), testing::TestJpegBytes(800, 600));
     }
+    tree.WriteFile("album/SET1/A.JPG", "an album picture of an earlier run");
     tree.MakeDir("config");
-  }
-
-  // Runs snapnook-batch over the album as the unprivileged user, who owns the whole tree.
-  testing::CommandResult Batch(const std::string& options = "") {
+    const auto before = tree.Snapshot();
+    const auto originals = testing::Originals(tree);
+    const std::string changed = album + "/" + r.path;
     testing::GiveToUnprivilegedUser(tree.root());
-    return testing::RunBatch("-q -j2 " + options + Quote(album), tree.Path("config"));
-  }
+    ASSERT_EQ(::chmod(changed.c_str(), r.mode), 0);
+    const testing::CommandResult result = testing::RunBatch(
+        std::string("-q -j2 ") + r.options + testing::Quote(album), tree.Path("config"));
+    ::chmod(changed.c_str(), std::filesystem::is_directory(changed) ? 0755 : 0644);
 
-  void ChangeMode(const std::string& relative, mode_t mode) {
-    ASSERT_EQ(::chmod(tree.Path(relative).c_str(), mode), 0) << std::strerror(errno);
-  }
-
-  TempTree tree;
-  std::string album;
-};
-
-TEST_F(PermissionTest, AReadOnlySetFolderIsReportedOnceAndItsOldPicturesStay) {
-  // An earlier run left the set's folders and an album picture.
-  tree.MakeDir("album/SET1/Thumb");
-  tree.MakeDir("album/SET1/640/sideways");
-  tree.WriteFile("album/SET1/A.JPG", "an album picture of an earlier run");
-  const auto originals = Originals(tree);
-  ChangeMode("album/SET1", 0555);
-
-  const testing::CommandResult r = Batch();
-  EXPECT_EQ(r.status, 1) << r.err;
-  EXPECT_EQ(LinesOf(r.err), std::vector<std::string>{"Unexpected Error: Error: 70 - Permission "
-                                                     "denied: " +
-                                                     album + "/SET1/A.JPG"});
-  EXPECT_EQ(tree.ReadFile("album/SET1/A.JPG"), "an album picture of an earlier run");
-  EXPECT_EQ(Originals(tree), originals);
-  // The other set and the pages are made.
-  EXPECT_EQ(WebReadySize(tree.Path("album/SET2/B.JPG")), "288x216");
-  EXPECT_TRUE(tree.ReadFile("album/page00.htm").ends_with("</html>\r\n"));
-  EXPECT_TRUE(TemporaryNamesBelow(tree.root()).empty());
-}
-
-TEST_F(PermissionTest, AnUnreadableBigFolderIsReportedInEveryPassAndTheRestIsMade) {
-  ChangeMode("album/SET1/BIG", 0000);
-  const testing::CommandResult r = Batch();
-  EXPECT_EQ(r.status, 1) << r.err;
-  // The counting pass, the derive pass and the HTML pass each list the folder.
-  const std::string line =
-      "Unexpected Error: Error: 70 - Permission denied: " + album + "/SET1/BIG/";
-  EXPECT_EQ(LinesOf(r.err), std::vector<std::string>(3, line));
-  EXPECT_FALSE(tree.Exists("album/SET1/A.JPG"));
-  EXPECT_EQ(WebReadySize(tree.Path("album/SET2/A.JPG")), "288x216");
-  EXPECT_EQ(WebReadySize(tree.Path("album/SET2/640/B.JPG")), "640x480");
-  EXPECT_TRUE(TemporaryNamesBelow(tree.root()).empty());
-  ChangeMode("album/SET1/BIG", 0755);
-  EXPECT_EQ(tree.Snapshot("album/SET1/BIG").size(), 2u);
-}
-
-TEST_F(PermissionTest, AnUnreadablePictureIsReportedOnceNamingIt) {
-  ChangeMode("album/SET2/BIG/A.JPG", 0000);
-  const testing::CommandResult r = Batch();
-  EXPECT_EQ(r.status, 1) << r.err;
-  EXPECT_EQ(LinesOf(r.err),
-            std::vector<std::string>{"Unexpected Error: Error: 70 - Permission denied: " + album +
-                                     "/SET2/BIG/A.JPG"});
-  // The walk of that BIG folder ended at the picture; the other set is whole.
-  EXPECT_FALSE(tree.Exists("album/SET2/A.JPG"));
-  EXPECT_FALSE(tree.Exists("album/SET2/B.JPG"));
-  EXPECT_EQ(WebReadySize(tree.Path("album/SET1/B.JPG")), "288x216");
-}
-
-TEST_F(PermissionTest, AReadOnlySourceFolderIsReportedByEachBuild) {
-  ChangeMode("album", 0555);
-  const testing::CommandResult r = Batch();
-  EXPECT_EQ(r.status, 1) << r.err;
-  // index.html is the first album file: each build says so and ends before its walk.
-  const std::string line =
-      "Unexpected Error: Error: 70 - Permission denied: " + album + "/index.html";
-  EXPECT_EQ(LinesOf(r.err), std::vector<std::string>(2, line));
-  EXPECT_FALSE(tree.Exists("album/index.html"));
-  EXPECT_FALSE(tree.Exists("album/SET1/A.JPG"));
-  EXPECT_TRUE(TemporaryNamesBelow(tree.root()).empty());
-
-  // Without pages to write, the pictures are made.
-  const testing::CommandResult pictures_only = Batch("--no-html ");
-  EXPECT_EQ(pictures_only.status, 0) << pictures_only.err;
-  EXPECT_EQ(WebReadySize(tree.Path("album/SET2/Thumb/B.JPG")), "74x55");
-}
-
-// A tmpfs of its own, unmounted at the end.
-class SmallFileSystem {
- public:
-  SmallFileSystem(const std::string& path, const std::string& size) : path_(path) {
-    std::filesystem::create_directories(path);
-    const std::string options = "size=" + size + ",mode=0755";
-    if (::mount("tmpfs", path.c_str(), "tmpfs", MS_NOSUID | MS_NODEV, options.c_str()) == 0) {
-      mounted_ = true;
-    } else {
-      why_ = std::strerror(errno);
+    std::vector<std::string> expected;
+    for (const std::string& path : r.denied) {
+      expected.push_back("Unexpected Error: Error: 70 - Permission denied: " + album + "/" + path);
     }
+    EXPECT_EQ(testing::LinesOf(result.err), expected);
+    EXPECT_EQ(result.status, expected.empty() ? 0 : 1);
+    if (r.made) {
+      const std::string made(r.made);
+      EXPECT_EQ(MadeCopies(album + "/" + made.substr(0, 4), made.substr(5)),
+                "288x216 74x55 640x480");
+    }
+    if (r.kept) {
+      const std::string kept(r.kept);
+      for (const char* folder : {"/", "/Thumb/", "/640/"}) {
+        const std::string copy = "album/" + kept.substr(0, 4) + folder + kept.substr(5);
+        EXPECT_EQ(tree.Exists(copy) ? tree.ReadFile(copy) : "",
+                  before.contains(copy) ? before.at(copy) : "")
+            << copy;
+      }
+    }
+    EXPECT_EQ(testing::Originals(tree), originals);
+    EXPECT_EQ(testing::TemporaryNamesBelow(tree.root()), std::vector<std::string>{});
   }
-  ~SmallFileSystem() {
-    if (mounted_) ::umount2(path_.c_str(), MNT_DETACH);
+}
+
+// A whole run fills a 4 MB tmpfs: every message is "Disk full", everything written is whole,
+// and with room again the next run makes exactly the album of a run that had room.
+TEST(Permissions, AFullDiskIsShownNothingIsHalfWrittenAndARunWithRoomFinishesTheAlbum) {
+  TempTree tree, roomy;
+  const std::string disk = tree.Path("disk");
+  std::filesystem::create_directories(disk);
+  if (::mount("tmpfs", disk.c_str(), "tmpfs", MS_NOSUID | MS_NODEV, "size=4m") != 0) {
+    GTEST_SKIP() << "mounting a tmpfs needs root: " << std::strerror(errno);
   }
-  SmallFileSystem(const SmallFileSystem&) = delete;
-  SmallFileSystem& operator=(const SmallFileSystem&) = delete;
-
-  bool mounted() const { return mounted_; }
-  const std::string& why() const { return why_; }
-
-  // Bytes a file may still take.
-  unsigned long long Free() const {
-    struct statvfs st {};
-    if (::statvfs(path_.c_str(), &st) != 0) return 0;
-    return static_cast<unsigned long long>(st.f_bavail) * st.f_frsize;
-  }
-
- private:
-  std::string path_;
-  bool mounted_ = false;
-  std::string why_;
-};
-
-TEST(FullFileSystem, AFullDiskIsReportedNothingIsHalfWrittenAndARunWithRoomFinishesTheAlbum) {
-  TempTree tree;
-  SmallFileSystem disk(tree.Path("disk"), "4m");
-  if (!disk.mounted()) {
-    GTEST_SKIP() << "mounting a tmpfs needs root with CAP_SYS_ADMIN: " << disk.why();
-  }
-
-  // The album a run with room makes, elsewhere.
-  TempTree roomy;
+  struct Unmount {
+    std::string path;
+    ~Unmount() { ::umount2(path.c_str(), MNT_DETACH); }
+  } unmount{disk};
   for (const std::string set : {"SET1", "SET2", "SET3"}) {
-    roomy.MakeDir("album/" + set + "/BIG");
-    for (const char* name : {"A.JPG", "B.JPG", "C.JPG"}) {
-      WriteQuadrantJpeg(roomy.Path("album/" + set + "/BIG/" + name), 1280, 960);
+    for (const char* name : {"/BIG/A.JPG", "/BIG/B.JPG", "/BIG/C.JPG"}) {
+      roomy.WriteFile("album/" + set + name, testing::TestJpegBytes(1280, 960));
     }
   }
-  testing::CopyTree(roomy.Path("album"), tree.Path("disk/album"));
-  const auto originals = Originals(tree, "disk");
+  testing::CopyTree(roomy.Path("album"), disk + "/album");
+  const auto originals = testing::Originals(roomy);
   RealFileSystem fs;
-  WholeRun clean(fs, roomy.Path("album"), 2);
-  clean.Run();
-  ASSERT_TRUE(clean.window.messages.empty()) << clean.window.messages[0].prompt;
-  std::map<std::string, std::string> album;
-  for (const auto& [path, content] : roomy.Snapshot("album")) album[path] = content;
-  unsigned long long needs = 0;
-  for (const auto& [path, content] : album) {
-    if (!originals.contains("disk/" + path)) needs += content.size();
-  }
+  testing::WholeRun(fs, roomy.Path("album"), 2).Run();
+  const auto album = roomy.Snapshot();
+  const auto on_disk = [&] {
+    std::map<std::string, std::string> files;
+    for (auto& [path, content] : tree.Snapshot("disk/album")) files[path.substr(5)] = content;
+    return files;
+  };
 
   // Fill the disk so that about half of what the run writes fits.
-  const unsigned long long keep = needs / 2;
-  ASSERT_GT(disk.Free(), keep);
-  std::ofstream(tree.Path("disk/filler"), std::ios::binary)
-      << std::string(static_cast<size_t>(disk.Free() - keep), 'f');
-
-  WholeRun full(fs, tree.Path("disk/album"), 2);
+  size_t needs = 0;
+  for (const auto& [path, content] : album) needs += originals.contains(path) ? 0 : content.size();
+  struct statvfs st {};
+  ASSERT_EQ(::statvfs(disk.c_str(), &st), 0);
+  std::ofstream(disk + "/filler") << std::string(st.f_bavail * st.f_frsize - needs / 2, 'f');
+  testing::WholeRun full(fs, disk + "/album", 2);
   full.Run();
   EXPECT_TRUE(full.window.enabled[Button::kLoad]);
   ASSERT_FALSE(full.window.messages.empty());
   for (const testing::ShownMessage& m : full.window.messages) {
-    EXPECT_TRUE(m.prompt.starts_with("Error: 61 - Disk full: " + tree.Path("disk/album/")))
-        << m.prompt;
+    EXPECT_TRUE(m.prompt.starts_with("Error: 61 - Disk full: " + disk + "/album/")) << m.prompt;
   }
-  EXPECT_TRUE(TemporaryNamesBelow(tree.root()).empty());
-  EXPECT_EQ(Originals(tree, "disk"), originals);
-  // Whatever was written is whole: the same bytes as with room, or a whole page.
-  const auto written = tree.Snapshot("disk/album");
-  std::cout << "[ full disk ] " << full.window.messages.size() << " messages, "
-            << written.size() - originals.size() << " of " << album.size() - originals.size()
-            << " files written\n";
-  for (const auto& [path, content] : written) {
-    const std::string relative = path.substr(std::string("disk/").size());
-    ASSERT_TRUE(album.contains(relative)) << relative;
-    if (relative.ends_with(".htm") || relative.ends_with(".html")) {
-      EXPECT_TRUE(content.ends_with("</html>\r\n")) << relative;
-    } else {
-      EXPECT_EQ(content, album[relative]) << relative;
-    }
+  EXPECT_EQ(testing::TemporaryNamesBelow(disk), std::vector<std::string>{});
+  for (const auto& [path, content] : on_disk()) {
+    ASSERT_TRUE(album.contains(path)) << path;
+    EXPECT_TRUE(path.ends_with(".htm") || path.ends_with(".html") ? content.ends_with("</html>\r\n")
+                                                                  : content == album.at(path))
+        << path;
   }
 
-  // With room again, the next run finishes the album.
-  std::filesystem::remove(tree.Path("disk/filler"));
-  WholeRun again(fs, tree.Path("disk/album"), 2);
+  std::filesystem::remove(disk + "/filler");
+  testing::WholeRun again(fs, disk + "/album", 2);
   again.Run();
-  EXPECT_TRUE(again.window.messages.empty()) << again.window.messages[0].prompt;
-  std::map<std::string, std::string> finished;
-  for (const auto& [path, content] : tree.Snapshot("disk/album")) {
-    finished[path.substr(std::string("disk/").size())] = content;
-  }
-  EXPECT_EQ(finished, album);
+  EXPECT_TRUE(again.window.messages.empty());
+  EXPECT_EQ(on_disk(), album);
 }
 
 }  // namespace

@@ -10,7 +10,6 @@
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
-#include <system_error>
 
 #include "run/run_driver.h"
 #include "support/test_pictures.h"
@@ -53,22 +52,26 @@ std::vector<std::string> TemporaryNamesBelow(const std::string& root) {
 }
 
 std::string WebReadySize(const std::string& path) {
-  JpegFacts facts;
+  JpegFacts f;
   try {
-    facts = ReadJpegFacts(path);
+    f = ReadJpegFacts(path);
   } catch (const std::exception& e) {
     vips_error_clear();  // or the next failure's text would hold this one's too
     return std::string("not a JPEG: ") + e.what();
   }
-  std::string wrong;
-  if (facts.bands != 3) wrong += " bands=" + std::to_string(facts.bands);
-  if (!facts.srgb) wrong += " not-8-bit-sRGB";
-  if (facts.has_exif) wrong += " has-EXIF";
-  if (facts.has_icc) wrong += " has-profile";
-  if (facts.progressive) wrong += " progressive";
-  if (facts.orientation != 0) wrong += " orientation=" + std::to_string(facts.orientation);
-  const std::string size = std::to_string(facts.width) + "x" + std::to_string(facts.height);
-  return wrong.empty() ? size : size + wrong;
+  return std::to_string(f.width) + "x" + std::to_string(f.height) +
+         (f.bands != 3 ? " bands=" + std::to_string(f.bands) : "") + (f.srgb ? "" : " not-sRGB") +
+         (f.has_exif ? " EXIF" : "") + (f.has_icc ? " profile" : "") +
+         (f.progressive ? " progressive" : "");
+}
+
+std::string MadeCopies(const std::string& set, const std::string& name) {
+  std::string sizes;
+  for (const char* folder : {"/", "/Thumb/", "/640/"}) {
+    const std::string path = set + folder + name;
+    sizes += (sizes.empty() ? "" : " ") + (fs::exists(path) ? WebReadySize(path) : "-");
+  }
+  return sizes;
 }
 
 std::map<std::string, std::string> Originals(const TempTree& tree, const std::string& root) {
@@ -77,10 +80,7 @@ std::map<std::string, std::string> Originals(const TempTree& tree, const std::st
     for (const fs::path& part : fs::path(path)) {
       std::string name = part.string();
       for (char& c : name) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-      if (name == "BIG") {
-        originals[path] = content;
-        break;
-      }
+      if (name == "BIG") originals[path] = content;
     }
   }
   return originals;
@@ -97,57 +97,39 @@ std::string BatchBinary() {
   return std::string(bin ? bin : ".") + "/snapnook-batch";
 }
 
-bool RunningAsRoot() {
-  return ::geteuid() == 0;
-}
-
-std::string AsUnprivilegedUser() {
-  return RunningAsRoot() ? "setpriv --reuid=nobody --regid=nogroup --clear-groups " : "";
-}
-
 void GiveToUnprivilegedUser(const std::string& root) {
-  if (!RunningAsRoot()) return;
+  if (::geteuid() != 0) return;
   const passwd* nobody = ::getpwnam("nobody");
   if (!nobody) throw std::runtime_error("there is no user nobody");
-  const uid_t uid = nobody->pw_uid;
-  const gid_t gid = nobody->pw_gid;
-  if (::lchown(root.c_str(), uid, gid) != 0) throw std::runtime_error("cannot chown " + root);
-  for (const auto& entry : fs::recursive_directory_iterator(root)) {
-    if (::lchown(entry.path().c_str(), uid, gid) != 0) {
-      throw std::runtime_error("cannot chown " + entry.path().string());
+  const auto give = [&](const fs::path& path) {
+    if (::lchown(path.c_str(), nobody->pw_uid, nobody->pw_gid) != 0) {
+      throw std::runtime_error("cannot chown " + path.string());
     }
-  }
+  };
+  give(root);
+  for (const auto& entry : fs::recursive_directory_iterator(root)) give(entry.path());
 }
 
-CommandResult RunBatch(const std::string& args, const std::string& config_home,
+CommandResult RunBatch(const std::string& args, const std::string& home,
                        const std::string& wrapper) {
-  const std::string out = config_home + "/stdout";
-  const std::string err = config_home + "/stderr";
-  const std::string command = "XDG_CONFIG_HOME=" + Quote(config_home) +
-                              " HOME=" + Quote(config_home) + " " + AsUnprivilegedUser() + wrapper +
-                              Quote(BatchBinary()) + " " + args + " >" + Quote(out) + " 2>" +
-                              Quote(err);
+  const std::string err = home + "/stderr";
+  const std::string user =
+      ::geteuid() == 0 ? "setpriv --reuid=nobody --regid=nogroup --clear-groups " : "";
+  const std::string command = "XDG_CONFIG_HOME=" + Quote(home) + " HOME=" + Quote(home) + " " +
+                              user + wrapper + Quote(BatchBinary()) + " " + args +
+                              " >/dev/null 2>" + Quote(err);
   CommandResult result;
   const int raw = std::system(command.c_str());
   result.status = (raw != -1 && WIFEXITED(raw)) ? WEXITSTATUS(raw) : -1;
-  auto read = [](const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-  };
-  result.out = read(out);
-  result.err = read(err);
+  std::ifstream in(err, std::ios::binary);
+  result.err.assign(std::istreambuf_iterator<char>(in), {});
   return result;
 }
 
 std::vector<std::string> LinesOf(const std::string& text) {
   std::vector<std::string> lines;
   std::istringstream in(text);
-  for (std::string line; std::getline(in, line);) {
-    if (line.ends_with('\r')) line.pop_back();
-    lines.push_back(line);
-  }
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
   return lines;
 }
 

@@ -1,5 +1,5 @@
-// What the reliability suites share: whole runs on a scripted window, tree copies and checks,
-// and running snapnook-batch (as an unprivileged user when the tests run as root).
+// What the reliability suites share: whole runs on a scripted window, what a run left in a
+// tree, and snapnook-batch run for real (as an unprivileged user when the tests run as root).
 #pragma once
 
 #include <map>
@@ -13,66 +13,51 @@
 
 namespace snapnook::testing {
 
-/// One "Create Pictures" run on a scripted window over a source folder: all three boxes
-/// ticked, the year fixed, no closing question.
+/// One "Create Pictures" run on a scripted window: every box ticked, the year fixed, no
+/// closing question. Run() may be called once.
 struct WholeRun {
   WholeRun(FileSystem& fs, const std::string& source, int jobs);
-
-  /// Runs RunCreatePictures once.
   void Run();
-
   FakeWindow window;
   MemorySettings settings;
   Session session;
 };
 
-/// Copies the folder tree `from` into `to` (created), keeping symbolic links as links.
+/// Copies the tree `from` into `to` (created), symbolic links as links.
 void CopyTree(const std::string& from, const std::string& to);
 
-/// The paths (relative to `root`) of every file or folder below it under a temporary name of
-/// an unfinished write.
+/// The paths below `root` (relative to it) under the temporary name of an unfinished write.
 std::vector<std::string> TemporaryNamesBelow(const std::string& root);
 
-/// Checks that the file at `path` is a derived picture as it must be: a baseline JPEG, three
-/// bands of 8-bit sRGB, no EXIF, no colour profile. Returns its size as "WxH", or what is
-/// wrong with it.
+/// "WxH" for a derived picture as it must be (baseline JPEG, three bands of 8-bit sRGB, no
+/// EXIF, no profile), else "WxH" and what is wrong, or why it is no JPEG.
 std::string WebReadySize(const std::string& path);
 
-/// Relative path -> content of every regular file below `root` whose path has a part named
-/// "BIG" in any letter case: the originals.
-std::map<std::string, std::string> Originals(const TempTree& tree, const std::string& root = "");
+/// The WebReadySize of the album picture, thumbnail and screen copy of picture `name` in the
+/// set folder `set`, "-" for a missing one: "288x216 74x55 640x480" for a landscape picture.
+std::string MadeCopies(const std::string& set, const std::string& name);
 
-/// What a command printed and how it ended.
-struct CommandResult {
-  int status = -1;  // the exit status, -1 when it did not exit normally
-  std::string out;
-  std::string err;
-};
+/// Relative path -> content of every file below `root` with a path part named BIG in any
+/// letter case: the originals.
+std::map<std::string, std::string> Originals(const TempTree& tree, const std::string& root = "");
 
 /// `text` quoted for the shell.
 std::string Quote(const std::string& text);
-
-/// The path of snapnook-batch in the build tree.
 std::string BatchBinary();
 
-/// Whether the tests run as root, where file permissions do not hold.
-bool RunningAsRoot();
-
-/// The prefix that runs a command as the unprivileged user "nobody" when the tests run as
-/// root ("setpriv ..."), else nothing.
-std::string AsUnprivilegedUser();
-
-/// Gives the tree below `root` (and `root` itself) to the unprivileged user, so that a command
-/// run through AsUnprivilegedUser() owns it. Does nothing when not root.
+/// Gives `root` and everything below it to the user "nobody" when the tests run as root, so
+/// that RunBatch's program owns it.
 void GiveToUnprivilegedUser(const std::string& root);
 
-/// Runs snapnook-batch with `args` (already quoted) as the unprivileged user, its settings in
-/// the folder `config_home`, and collects what it printed. `wrapper` goes before the program
-/// ("prlimit --as=N ").
-CommandResult RunBatch(const std::string& args, const std::string& config_home,
+struct CommandResult {
+  int status = -1;  // the exit status, -1 when it did not exit
+  std::string err;
+};
+/// snapnook-batch with `args` (quoted), as "nobody" when the tests run as root (through
+/// setpriv), with its settings in `home`; `wrapper` goes before it ("prlimit --as=N ").
+CommandResult RunBatch(const std::string& args, const std::string& home,
                        const std::string& wrapper = "");
 
-/// The lines of `text`, without their line ends.
 std::vector<std::string> LinesOf(const std::string& text);
 
 }  // namespace snapnook::testing
