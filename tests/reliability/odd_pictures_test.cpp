@@ -9,6 +9,7 @@
 #include <unistd.h>
 #include <vips/vips8>
 
+#include <climits>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -92,6 +93,15 @@ TEST(OddPictures, EachGivesItsExactCopiesOrOneMessageNamingItAndNothingElse) {
   testing::WriteTestJpeg(tree.Path("album/huge-SET1/BIG/P.JPG"), 12000, 8400);
   testing::WriteTestJpeg(tree.Path("small.jpg"), 120, 84);
   const auto originals = testing::Originals(tree);
+  // A folder beyond the longest path (20 folders of 250 bytes, made in two steps, as no call
+  // takes such a path): shown once a pass.
+  std::string ten, too_long = album + "/z/";
+  for (int i = 0; i < 10; ++i) ten += std::string(250, 'n') + "/";
+  ASSERT_EQ(std::system(("cd " + album + " && mkdir -p z/" + ten + " && cd z/" + ten +
+                         " && mkdir -p " + ten)
+                            .c_str()),
+            0);
+  too_long = (too_long + ten + ten).substr(0, (too_long + ten + ten).find('/', PATH_MAX));
 
   RealFileSystem fs;
   testing::WholeRun run(fs, album, 0);
@@ -103,7 +113,7 @@ TEST(OddPictures, EachGivesItsExactCopiesOrOneMessageNamingItAndNothingElse) {
     }
     return prompts;
   };
-  size_t invalid = 1, made = 2;  // the sideways copy's message; the portrait and the huge one
+  size_t invalid = 4, made = 2;  // the sideways copy's and the long path's; the portrait, the huge
   for (const Odd& odd : table) {
     if (odd.outcome == "none") continue;
     SCOPED_TRACE(odd.name);
@@ -124,6 +134,9 @@ TEST(OddPictures, EachGivesItsExactCopiesOrOneMessageNamingItAndNothingElse) {
       EXPECT_EQ(MadeCopies(set, "P.JPG"), "- - -");
     }
   }
+  EXPECT_EQ(naming("z"),
+            std::vector<std::string>(3, "Error: 75 - Path/File access error: " + too_long));
+  ASSERT_EQ(std::system(("rm -rf " + album + "/z").c_str()), 0);
   EXPECT_EQ(naming("sideways-SET1"),
             std::vector<std::string>{"Error: 481 - Invalid picture: " + album +
                                      "/sideways-SET1/BIG/sideways/P.JPG"});

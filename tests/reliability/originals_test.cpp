@@ -31,12 +31,15 @@ bool EndsWithBig(const std::string& name) {
   return name.size() >= 3 && ::strcasecmp(name.c_str() + name.size() - 3, "BIG") == 0;
 }
 
+// Names with what must be encoded in a link, bytes that are not UTF-8, characters the pages'
+// code page lacks, and names of 255 bytes, the longest a file system takes.
 // clang-format off
 const std::vector<std::string> kSets = {"SET1", "set2", "Set3", "MySET4", "SET#", "SET%", "SET'",
-    "SET&", "SETé", "SET\xff", "SET ", "SET10", "Trip", "x y"};
+    "SET&", "SETé", "SET\xff", "SET ", "SET10", "Trip", "x y", std::string(251, 's') + "SET1"};
 const std::vector<std::string> kBigs = {"BIG", "big", "Big", "OLDBIG"};
 const std::vector<std::string> kPictures = {"p.JPG", "q.jpg", "IMG 2.JPG", "#3.JPG", "50%.JPG",
-    "Mom's.JPG", "A&B.JPG", "é.JPG", "5€.JPG", "img10.JPG", "\xe9t\xe9.JPG"};
+    "Mom's.JPG", "A&B.JPG", "é.JPG", "5€.JPG", "img10.JPG", "\xe9t\xe9.JPG", "bad\x80\xff.JPG",
+    "\xe6\x97\xa5\xe6\x9c\xac.JPG", std::string(251, 'p') + ".JPG"};
 // clang-format on
 
 // Makes a random tree in the folder `top` and lists what it made, one entry a line.
@@ -44,7 +47,9 @@ class TreeMaker {
  public:
   TreeMaker(unsigned seed, std::string top) : rng_(seed), top_(std::move(top)) {
     fs::create_directories(top_);
-    for (int n = 1 + Pick(4); n-- > 0;) Set((Chance(20) ? "2024/" : "") + Any(kSets), true);
+    std::string deep;  // a set 200 folders down, now and then
+    for (int n = Chance(3) ? 200 : 0; n-- > 0;) deep += "d/";
+    for (int n = 1 + Pick(4); n-- > 0;) Set((Chance(20) ? "2024/" : deep) + Any(kSets), true);
     if (Chance(15)) Originals(Any(kBigs), 3);  // in the source folder itself
     const std::string link = Any(kSets);       // named like a set, to originals
     if (Chance(20) && !bigs.empty() && Add(link, 'l', Any(bigs))) sets.push_back(link);

@@ -1,15 +1,8 @@
 #include "reliability/reliability_support.h"
 
-#include <pwd.h>
-#include <sys/wait.h>
-#include <unistd.h>
 #include <vips/vips.h>
 
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
-#include <stdexcept>
 
 #include "run/run_driver.h"
 #include "support/test_pictures.h"
@@ -84,53 +77,6 @@ std::map<std::string, std::string> Originals(const TempTree& tree, const std::st
     }
   }
   return originals;
-}
-
-std::string Quote(const std::string& text) {
-  std::string quoted = "'";
-  for (char c : text) quoted += (c == '\'') ? std::string("'\\''") : std::string(1, c);
-  return quoted + "'";
-}
-
-std::string BatchBinary() {
-  const char* bin = std::getenv("SNAPNOOK_BIN_DIR");
-  return std::string(bin ? bin : ".") + "/snapnook-batch";
-}
-
-void GiveToUnprivilegedUser(const std::string& root) {
-  if (::geteuid() != 0) return;
-  const passwd* nobody = ::getpwnam("nobody");
-  if (!nobody) throw std::runtime_error("there is no user nobody");
-  const auto give = [&](const fs::path& path) {
-    if (::lchown(path.c_str(), nobody->pw_uid, nobody->pw_gid) != 0) {
-      throw std::runtime_error("cannot chown " + path.string());
-    }
-  };
-  give(root);
-  for (const auto& entry : fs::recursive_directory_iterator(root)) give(entry.path());
-}
-
-CommandResult RunBatch(const std::string& args, const std::string& home,
-                       const std::string& wrapper) {
-  const std::string err = home + "/stderr";
-  const std::string user =
-      ::geteuid() == 0 ? "setpriv --reuid=nobody --regid=nogroup --clear-groups " : "";
-  const std::string command = "XDG_CONFIG_HOME=" + Quote(home) + " HOME=" + Quote(home) + " " +
-                              user + wrapper + Quote(BatchBinary()) + " " + args +
-                              " >/dev/null 2>" + Quote(err);
-  CommandResult result;
-  const int raw = std::system(command.c_str());
-  result.status = (raw != -1 && WIFEXITED(raw)) ? WEXITSTATUS(raw) : -1;
-  std::ifstream in(err, std::ios::binary);
-  result.err.assign(std::istreambuf_iterator<char>(in), {});
-  return result;
-}
-
-std::vector<std::string> LinesOf(const std::string& text) {
-  std::vector<std::string> lines;
-  std::istringstream in(text);
-  for (std::string line; std::getline(in, line);) lines.push_back(line);
-  return lines;
 }
 
 }  // namespace snapnook::testing

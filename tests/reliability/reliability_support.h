@@ -1,5 +1,5 @@
-// What the reliability suites share: whole runs on a scripted window, what a run left in a
-// tree, and snapnook-batch run for real (as an unprivileged user when the tests run as root).
+// What the reliability suites share: whole runs on a scripted window, and what a run left in a
+// tree.
 #pragma once
 
 #include <map>
@@ -40,24 +40,5 @@ std::string MadeCopies(const std::string& set, const std::string& name);
 /// Relative path -> content of every file below `root` with a path part named BIG in any
 /// letter case: the originals.
 std::map<std::string, std::string> Originals(const TempTree& tree, const std::string& root = "");
-
-/// `text` quoted for the shell.
-std::string Quote(const std::string& text);
-std::string BatchBinary();
-
-/// Gives `root` and everything below it to the user "nobody" when the tests run as root, so
-/// that RunBatch's program owns it.
-void GiveToUnprivilegedUser(const std::string& root);
-
-struct CommandResult {
-  int status = -1;  // the exit status, -1 when it did not exit
-  std::string err;
-};
-/// snapnook-batch with `args` (quoted), as "nobody" when the tests run as root (through
-/// setpriv), with its settings in `home`; `wrapper` goes before it ("prlimit --as=N ").
-CommandResult RunBatch(const std::string& args, const std::string& home,
-                       const std::string& wrapper = "");
-
-std::vector<std::string> LinesOf(const std::string& text);
 
 }  // namespace snapnook::testing
