@@ -15,7 +15,6 @@
 #include <csignal>
 #include <filesystem>
 #include <fstream>
-#include <regex>
 #include <set>
 #include <sstream>
 
@@ -29,37 +28,29 @@ namespace fs = std::filesystem;
 using testing::TempTree;
 using Lines = std::vector<std::string>;
 
-std::string Quote(const std::string& text) {
-  return "'" + std::regex_replace(text, std::regex("'"), "'\\''") + "'";
-}
-
 // Gives the tree to "nobody" when the tests run as root, so that the program owns it.
 void GiveAway(const TempTree& tree) {
-  const std::string chown = "chown -R nobody:nogroup " + Quote(tree.root());
-  ASSERT_EQ(::geteuid() == 0 ? std::system(chown.c_str()) : 0, 0);
+  ASSERT_EQ(::geteuid() ? 0 : std::system(("chown -R nobody:nogroup " + tree.root()).c_str()), 0);
 }
 
 struct Result {
   int status;       // the exit status, 128 + N after signal N
-  std::string err;  // standard error
+  std::string err;  // what it printed on standard error
 };
 
-// snapnook-batch -q -j2 [options] on the tree, after `wrapper` ("prlimit --as=N "), as nobody
-// when the tests run as root, with settings of its own.
+// snapnook-batch -q -j2 [options] on the tree's album, after `wrapper` ("prlimit --as=N "), as
+// nobody when the tests run as root, with settings of its own.
 Result Batch(const TempTree& tree, const std::string& wrapper = "",
              const std::string& options = "") {
   static const TempTree home;
-  const std::string bin = std::string(std::getenv("SNAPNOOK_BIN_DIR")) + "/snapnook-batch";
   const std::string user =
-      ::geteuid() == 0 ? "setpriv --reuid=nobody --regid=nogroup --clear-groups " : "";
+      ::geteuid() ? "" : "setpriv --reuid=nobody --regid=nogroup --clear-groups ";
   const int raw =
-      std::system(("HOME=" + Quote(home.root()) + " XDG_CONFIG_HOME=" + Quote(home.root()) + " " +
-                   user + wrapper + Quote(bin) + " -q -j2 " + options + Quote(tree.Path("album")) +
-                   " >/dev/null 2>" + Quote(home.Path("err")))
+      std::system(("HOME=" + home.root() + " XDG_CONFIG_HOME=" + home.root() + " " + user +
+                   wrapper + std::getenv("SNAPNOOK_BIN_DIR") + "/snapnook-batch -q -j2 " + options +
+                   tree.Path("album") + " >/dev/null 2>" + home.Path("err"))
                       .c_str());
-  std::ifstream in(home.Path("err"));
-  return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1,
-          std::string(std::istreambuf_iterator<char>(in), {})};
+  return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, home.ReadFile("err")};
 }
 
 // Two sets of eight 3000 x 2000 pictures; SET1 has a portrait picture and its sideways copy.
@@ -100,25 +91,8 @@ const Undisturbed& Clean() {
   return clean;
 }
 
-// What differs below the tree from the undisturbed album, temporaries left out: "+" a file too
-// many, "~" other content, "-" one missing. A run that was `disturbed` may lack copies and
-// pages, and may have written whole pages of other content; never may it lose an original.
 Lines Differences(const TempTree& tree, bool disturbed) {
-  Lines found;
-  const auto files = tree.Snapshot("album"), &album = Clean().album;
-  for (const auto& [path, bytes] : files) {
-    if (IsTemporaryName(fs::path(path).filename().string())) continue;
-    if (!album.contains(path))
-      found.push_back("+" + path);
-    else if (bytes != album.at(path) &&
-             !(disturbed && path.ends_with(".htm") && bytes.ends_with("</html>\r\n")))
-      found.push_back("~" + path);
-  }
-  for (const auto& [path, bytes] : album) {
-    if (!files.contains(path) && (!disturbed || path.find("/BIG/") != std::string::npos))
-      found.push_back("-" + path);
-  }
-  return found;
+  return testing::Differences(tree, "album", Clean().album, disturbed);
 }
 
 // The disturbed run left only what it may. An undisturbed run then removes the temporaries of

@@ -12,7 +12,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <iostream>
 #include <random>
 #include <ranges>
 #include <regex>
@@ -176,8 +175,6 @@ TEST_P(OriginalsTest, NothingBelowABigFolderChangesNoTemporaryFileStaysEveryLink
   const char* count = std::getenv("SNAPNOOK_TREES");
   const char* only = std::getenv("SNAPNOOK_TREE");
   std::vector<std::string> problems;
-  std::map<std::string, int> shown;  // what the runs showed, by kind
-  int trees = 0, runs = 0;
   RealFileSystem real;
   for (unsigned seed = 1 + GetParam(); seed <= (count ? std::stoul(count) : 2000);
        seed += kShards) {
@@ -185,8 +182,7 @@ TEST_P(OriginalsTest, NothingBelowABigFolderChangesNoTemporaryFileStaysEveryLink
     testing::TempTree tree;
     const std::string top = tree.Path("top");
     TreeMaker maker(seed, top);
-    ++trees;
-    for (int n = 1 + maker.Pick(2); n-- > 0; ++runs) {
+    for (int n = 1 + maker.Pick(2); n-- > 0;) {
       // One run: from the top, a set or a folder of originals, random boxes, one job or two.
       const unsigned from = maker.Pick(100);
       const std::string start = from < 70                         ? ""
@@ -195,8 +191,7 @@ TEST_P(OriginalsTest, NothingBelowABigFolderChangesNoTemporaryFileStaysEveryLink
       const std::string source = start.empty() ? top : top + "/" + start;
       testing::WholeRun run(real, source, maker.Chance(25) ? 2 : 1);
       std::string what = "seed " + std::to_string(seed) + ", run from " +
-                         (start.empty() ? "the top" : start) + ", jobs " +
-                         std::to_string(run.session.jobs) + ", boxes";
+                         (start.empty() ? "the top" : start) + ", boxes";
       for (int b = 0; b < 3; ++b) {
         run.window.checked[kBoxes[b]] = maker.Chance(b == 1 ? 50 : 75);
         what += run.window.checked[kBoxes[b]] ? " 1" : " 0";
@@ -205,12 +200,6 @@ TEST_P(OriginalsTest, NothingBelowABigFolderChangesNoTemporaryFileStaysEveryLink
       run.Run();
       const Listing after = List(tree.root());
       std::set<std::string> found;
-      for (const auto& m : run.window.messages) {
-        ++shown[m.title +
-                (m.title == "Unexpected Error" ? ": " + m.prompt.substr(0, m.prompt.find(" -"))
-                                               : "") +
-                (m.prompt.find("is an original picture folder") != npos ? " (originals)" : "")];
-      }
 
       // 1. Nothing at or below a folder of originals is added, changed or removed; with one as
       //    the source, nothing anywhere, and the run says why. Folders of originals that hold
@@ -292,10 +281,6 @@ TEST_P(OriginalsTest, NothingBelowABigFolderChangesNoTemporaryFileStaysEveryLink
                          " a path from the top):\n" + maker.listing);
     }
   }
-  std::cout << "originals (shard " << GetParam() + 1 << " of " << kShards << "): " << trees
-            << " trees, " << runs << " runs, " << problems.size() << " with problems; shown:";
-  for (const auto& [kind, times] : shown) std::cout << " " << times << " x " << kind << ";";
-  std::cout << "\n";
   for (size_t i = 0; i < problems.size() && i < 30; ++i) ADD_FAILURE() << problems[i];
 }
 

@@ -67,6 +67,28 @@ std::string MadeCopies(const std::string& set, const std::string& name) {
   return sizes;
 }
 
+std::vector<std::string> Differences(const TempTree& tree, const std::string& root,
+                                     const std::map<std::string, std::string>& album,
+                                     bool disturbed) {
+  std::vector<std::string> found;
+  const auto files = tree.Snapshot(root);
+  for (const auto& [path, bytes] : files) {
+    const bool page = path.ends_with(".htm") || path.ends_with(".html");
+    if (IsTemporaryName(fs::path(path).filename().string())) continue;
+    if (!album.contains(path)) found.push_back("+" + path);
+    if (album.contains(path) && bytes != album.at(path) &&
+        !(disturbed && page && bytes.ends_with("</html>\r\n"))) {
+      found.push_back("~" + path);
+    }
+  }
+  for (const auto& [path, bytes] : album) {
+    if (!files.contains(path) && (!disturbed || path.find("BIG/") != std::string::npos)) {
+      found.push_back("-" + path);
+    }
+  }
+  return found;
+}
+
 std::map<std::string, std::string> Originals(const TempTree& tree, const std::string& root) {
   std::map<std::string, std::string> originals;
   for (auto& [path, content] : tree.Snapshot(root)) {

@@ -37,6 +37,14 @@ std::string WebReadySize(const std::string& path);
 /// set folder `set`, "-" for a missing one: "288x216 74x55 640x480" for a landscape picture.
 std::string MadeCopies(const std::string& set, const std::string& name);
 
+/// What differs in the files below `tree`'s folder `root` from `album` (a Snapshot of it),
+/// temporaries left out: "+PATH" a file too many, "~PATH" other content, "-PATH" one missing.
+/// After a `disturbed` run, copies and pages may be missing and a page may be any whole one,
+/// but no original may be missing.
+std::vector<std::string> Differences(const TempTree& tree, const std::string& root,
+                                     const std::map<std::string, std::string>& album,
+                                     bool disturbed);
+
 /// Relative path -> content of every file below `root` with a path part named BIG in any
 /// letter case: the originals.
 std::map<std::string, std::string> Originals(const TempTree& tree, const std::string& root = "");
