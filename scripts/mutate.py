@@ -63,7 +63,8 @@ def first_failure(build, regex=None):
     out = run(cmd, env=dict(os.environ, QT_QPA_PLATFORM="offscreen")).stdout
     failed = re.findall(r"Test +#\d+: (\S+) \.+\*+(?:Failed|Exception|Timeout)", out)
     if not failed:
-        failed = re.findall(r"\d+ - (\S+) \((?:Failed|Timeout|SEGFAULT|Subprocess aborted)\)", out)
+        failed = re.findall(r"\d+ - (\S+)(?:  # .*)? \((?:Failed|Timeout|SEGFAULT|Subprocess aborted)\)",
+                            out)
     return failed[0] if failed else None
 
 

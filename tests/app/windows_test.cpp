@@ -1,15 +1,82 @@
 // The windows as they open, the splash and help windows, the main window's commands and runs,
-// the folder chooser, and the desktop program's command line.
+// the folder chooser, and the desktop program's command line: one application driven offscreen,
+// settings in a private folder, widgets found by object name, and a "user" who answers modal
+// windows.
+#include <QTest>
+#include <QtWidgets>
 #include <fstream>
 
+#include <gtest/gtest.h>
+
 #include "app/command_line.h"
+#include "app/form1.h"
 #include "app/picture_area.h"
 #include "core/version.h"
-#include "support/gui_support.h"
+#include "dialogs/dialog_font.h"
+#include "settings/qsettings_store.h"
+#include "support/temp_tree.h"
 #include "support/test_pictures.h"
 
 using namespace snapnook;
 using namespace snapnook::testing;
+
+// Failures show texts as text.
+inline void PrintTo(const QString& text, std::ostream* out) {
+  *out << '"' << text.toStdString() << '"';
+}
+
+using Act = std::function<void(QWidget*)>;
+
+/// The widget named `name` below `parent`; fails the test (and returns null) when missing.
+template <class T = QWidget>
+T* Child(const QObject* parent, const std::string& name) {
+  T* child = parent->findChild<T*>(QString::fromStdString(name));
+  if (child == nullptr) ADD_FAILURE() << "no " << name;
+  return child;
+}
+
+inline void Click(const QObject* parent, const char* button) {
+  QTest::mouseClick(Child<QAbstractButton>(parent, button), Qt::LeftButton);
+}
+
+/// Looks at every turn of the event loop (also inside modal loops and a run's turns) for a
+/// modal window. A message box is noted as "title: prompt (icon, buttons)" and answered with
+/// `answer`, or OK when it has no such button; any other goes to `on_modal`. With nothing
+/// modal up, `on_turn` runs.
+struct User {
+  QStringList messages;
+  QMessageBox::StandardButton answer = QMessageBox::No;
+  Act on_modal;
+  std::function<void()> on_turn;
+  QTimer timer;
+  bool inside = false;
+
+  User() {
+    QObject::connect(&timer, &QTimer::timeout, [this] { Look(); });
+    timer.start(0);
+  }
+  void Look() {
+    if (std::exchange(inside, true)) return;  // a modal loop started by an answer
+    QWidget* modal = QApplication::activeModalWidget();
+    if (auto* box = qobject_cast<QMessageBox*>(modal); box && box->isVisible()) {
+      const QMetaEnum icons = QMetaEnum::fromType<QMessageBox::Icon>();
+      const QMetaEnum buttons = QMetaEnum::fromType<QMessageBox::StandardButtons>();
+      messages << QString("%1: %2 (%3, %4)")
+                      .arg(box->windowTitle(), box->text(), icons.valueToKey(box->icon()),
+                           buttons.valueToKeys(box->standardButtons()).replace("|FirstButton", ""));
+      (box->button(answer) ? box->button(answer) : box->button(QMessageBox::Ok))->click();
+    } else if (modal != nullptr && modal->isVisible()) {
+      if (on_modal) on_modal(modal);
+      if (modal->isVisible()) {  // fail once, rather than meet it again at every turn
+        ADD_FAILURE() << modal->objectName().toStdString() << " left open";
+        modal->hide();
+      }
+    } else if (on_turn) {
+      on_turn();
+    }
+    inside = false;
+  }
+};
 
 // Holds an open window to its rows of tests/data/windows.txt: each control's text, place and
 // state.
@@ -38,8 +105,31 @@ static void ExpectShows(QWidget* window) {
   EXPECT_GT(rows, 0);
 }
 
-class WindowsTest : public GuiTest {
+/// A main window as the program makes it, on the real file system and QSettings in a private
+/// folder. Ending the program is counted instead of done.
+class WindowsTest : public ::testing::Test {
  protected:
+  void SetUp() override {
+    static int argc = 1;
+    static char* argv[] = {const_cast<char*>("gui_tests"), nullptr};
+    if (qApp == nullptr) new QApplication(argc, argv);
+    UseDialogFont();
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope,
+                       QString::fromStdString(config.root()));
+  }
+  /// Creates the window, runs its start-up with the splash wait on `clock`, and shows it.
+  Form1& OpenWindow(const SecondsClock& clock = [t = 0.0]() mutable { return t += 10; }) {
+    window = std::make_unique<Form1>(fs, settings);
+    window->end_program = [this] { ++end_calls; };
+    window->Load(clock);
+    window->show();
+    return *window;
+  }
+  template <class T = QWidget>
+  T* W(const char* name) {
+    return Child<T>(window.get(), name);
+  }
+
   QString Text(const char* name) { return W(name)->property("text").toString(); }
   void Type(const char* name, const QString& text) { W<QLineEdit>(name)->setText(text); }
   int EnabledButtons() {
@@ -74,6 +164,13 @@ class WindowsTest : public GuiTest {
     Click(window.get(), "cmdSrc");
     return opened_on;
   }
+
+  TempTree config;  // the settings store's folder
+  TempTree tree;    // pictures and albums
+  RealFileSystem fs;
+  QSettingsStore settings;
+  std::unique_ptr<Form1> window;
+  int end_calls = 0;
 };
 
 TEST_F(WindowsTest, EveryWindowOpensWithItsControlsInPlace) {

@@ -27,20 +27,15 @@ struct ShownMessage {
 /// "progress 3", "close splash at 12", ...), so that a test can check what came in which order.
 class FakeWindow : public MainWindow, public StartupWindow {
  public:
-  std::string source_dir, title;
+  std::string source_dir, title, status_text;
   std::string copyright = "Korvell";
   std::string copyright_link = "http://www.korvell.example";
   std::map<CheckBox, bool> checked{
       {CheckBox::kCreateJpg, true}, {CheckBox::kCreate640, true}, {CheckBox::kCreateHtml, true}};
   std::map<Button, bool> enabled{
       {Button::kLoad, true}, {Button::kCancel, true}, {Button::kHelpAbout, true}};
-
-  std::string status_text;
-  std::vector<std::string> status_history;
-  bool progress_visible = false, busy = false, ended = false;
-  float progress_max = 100, progress_value = 0;
-  int do_events_calls = 0, pictures_shown = 0;
-
+  bool progress_visible = false, busy = false;
+  float progress_max = 100;
   std::vector<ShownMessage> messages;
   std::vector<std::string> events;
 
@@ -61,45 +56,42 @@ class FakeWindow : public MainWindow, public StartupWindow {
   std::string Copyright() override { return copyright; }
   std::string CopyrightLink() override { return copyright_link; }
   bool IsChecked(CheckBox box) override { return checked[box]; }
-  void Uncheck(CheckBox box) override { Set(checked[box], false, "uncheck ", kBoxes[int(box)]); }
+  void Uncheck(CheckBox box) override {
+    checked[box] = false;
+    Log("uncheck ", kBoxes[int(box)]);
+  }
   void SetButtonEnabled(Button b, bool on) override {
-    Set(enabled[b], on, "enable ", kButtons[int(b)], on ? " 1" : " 0");
+    enabled[b] = on;
+    Log("enable ", kButtons[int(b)], on ? " 1" : " 0");
   }
-  void SetStatusText(const std::string& text) override {
-    status_history.push_back(status_text = text);
-  }
+  void SetStatusText(const std::string& text) override { status_text = text; }
   void SetProgressVisible(bool on) override {
-    Set(progress_visible, on, "progress ", on ? "shown" : "hidden");
+    progress_visible = on;
+    Log("progress ", on ? "shown" : "hidden");
   }
-  void SetProgressMax(float max) override { Set(progress_max, max, "progress max ", max); }
+  void SetProgressMax(float max) override { Log("progress max ", progress_max = max); }
   float ProgressMax() override { return progress_max; }
-  void SetProgressValue(float value) override { Set(progress_value, value, "progress ", value); }
+  void SetProgressValue(float value) override { Log("progress ", value); }
   int ShowMessage(const std::string& prompt, const std::string& title, int code) override {
     messages.push_back({prompt, title, code});
     Log("message ", title, ": ", prompt, " (", code, ")");
     return default_answer;
   }
   void DoEvents() override {
-    ++do_events_calls;
     if (on_do_events) on_do_events(*this);
   }
-  void SetBusyPointer(bool on) override { Set(busy, on, on ? "busy" : "not busy"); }
-  void EndProgram() override { Set(ended, true, "end"); }
+  void SetBusyPointer(bool on) override { Log((busy = on) ? "busy" : "not busy"); }
+  void EndProgram() override { Log("end"); }
   void Report(const std::string& line) override { Log("report ", line); }
-  void ShowPictures(std::span<const unsigned char> full_size,
-                    std::span<const unsigned char> saved) override {
-    pictures_shown += !full_size.empty() || !saved.empty();
-  }
 
   void SetCaption(const std::string& text) override { Log("caption ", text); }
-  void SetCopyrightText(const std::string& text) override {
-    Set(copyright, text, "copyright ", text);
-  }
+  void SetCopyrightText(const std::string& text) override { Log("copyright ", copyright = text); }
   void SetCopyrightLinkText(const std::string& text) override {
-    Set(copyright_link, text, "link ", text);
+    Log("link ", copyright_link = text);
   }
   void ShowSplash() override {
-    Set(turn_, 0, "show splash");
+    Log("show splash");
+    turn_ = 0;
     if (state) state->SplashDismissed = dismiss_at == 0;
   }
   void CloseSplash() override {
@@ -130,12 +122,6 @@ class FakeWindow : public MainWindow, public StartupWindow {
     std::ostringstream line;
     (line << ... << parts);
     events.push_back(line.str());
-  }
-  // Sets what the window shows and records it.
-  template <typename T, typename... Parts>
-  void Set(T& field, const T& value, const Parts&... parts) {
-    field = value;
-    Log(parts...);
   }
 };
 

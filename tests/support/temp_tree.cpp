@@ -12,6 +12,13 @@ namespace fs = std::filesystem;
 
 namespace snapnook::testing {
 
+std::string Unescaped(std::string text) {
+  for (size_t at = 0; (at = text.find("\\x", at)) != std::string::npos; ++at) {
+    text.replace(at, 4, 1, static_cast<char>(std::stoi(text.substr(at + 2, 2), nullptr, 16)));
+  }
+  return text;
+}
+
 void AddToTree(const std::string& root, const std::string& line) {
   std::string path = line;
   int width = 0, height = 0, end = 0;
@@ -21,9 +28,7 @@ void AddToTree(const std::string& root, const std::string& line) {
       blank + end == line.size()) {
     path.resize(blank);
   }
-  for (size_t at = 0; (at = path.find("\\x", at)) != std::string::npos; ++at) {
-    path.replace(at, 4, 1, static_cast<char>(std::stoi(path.substr(at + 2, 2), nullptr, 16)));
-  }
+  path = Unescaped(path);
   int first = 1, last = 1;
   const size_t open = path.find('{');
   const bool numbered =

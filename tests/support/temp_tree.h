@@ -14,6 +14,8 @@ namespace snapnook::testing {
 /// JPEG of W x H pixels, any other "PATH" a file holding its own path (folders are made as
 /// needed). In PATH, "\xHH" is the byte HH and "{1..N}" makes N entries, numbered 1 to N.
 void AddToTree(const std::string& root, const std::string& line);
+/// `text` with each "\xHH" replaced by the byte HH.
+std::string Unescaped(std::string text);
 
 /// A fresh folder under the system's temporary folder, removed with everything in it when the
 /// object goes. Paths given to its helpers are relative to it.

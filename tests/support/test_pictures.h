@@ -5,10 +5,10 @@
 
 namespace snapnook::testing {
 
-enum class PictureKind { kColour, kGray, kCmyk };
+enum class PictureKind { kColour, kGray };
 
 /// Writes a JPEG of `width` x `height` with a smooth colour pattern to `path` (its folder must
-/// exist). Optionally grayscale or CMYK, with an EXIF orientation tag (0 for none).
+/// exist). Optionally grayscale, with an EXIF orientation tag (0 for none).
 void WriteTestJpeg(const std::string& path, int width, int height,
                    PictureKind kind = PictureKind::kColour, int exif_orientation = 0,
                    int quality = 85);
@@ -22,7 +22,6 @@ struct JpegFacts {
   int width = 0, height = 0, bands = 0;
   bool srgb = false;  // interpretation sRGB, 8 bits a band
   bool has_exif = false, has_icc = false, progressive = false;
-  int orientation = 0;  // EXIF orientation tag, 0 when absent
 };
 
 /// Reads the facts of a JPEG file; throws std::runtime_error when it is not one.

@@ -1,2 +1,0 @@
-// Everything the window tests share is in the header.
-#include "support/gui_support.h"
