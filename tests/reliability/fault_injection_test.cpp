@@ -130,7 +130,7 @@ TEST_P(FaultInjectionTest, EveryFailingOperationIsShownOrIgnoredByDesignAndNothi
 
     // Nothing half-written: no temporary names; every file is the one a clean run makes, but
     // for a page, which may be any whole one; no file a clean run does not make; BIG whole.
-    for (const std::string& temp : testing::TemporaryNamesBelow(tree->root())) {
+    for (const std::string& temp : testing::TemporaryNamesBelow(*tree)) {
       report("temporary file left: " + temp);
     }
     for (const std::string& difference : testing::Differences(*tree, "album", album, true)) {
