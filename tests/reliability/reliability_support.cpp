@@ -21,7 +21,9 @@ WholeRun::WholeRun(FileSystem& fs, const std::string& source, int jobs)
   session.jobs = jobs;
 }
 
-void WholeRun::Run() { RunCreatePictures(session, ClosingQuestion::kSkip); }
+void WholeRun::Run() {
+  RunCreatePictures(session, ClosingQuestion::kSkip);
+}
 
 void CopyTree(const std::string& from, const std::string& to) {
   fs::copy(from, to, fs::copy_options::recursive | fs::copy_options::copy_symlinks);
