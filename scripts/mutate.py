@@ -61,10 +61,12 @@ def first_failure(build, regex=None):
     if regex:
         cmd += ["-R", regex]
     out = run(cmd, env=dict(os.environ, QT_QPA_PLATFORM="offscreen")).stdout
-    failed = re.findall(r"Test +#\d+: (\S+) \.+\*+(?:Failed|Exception|Timeout)", out)
+    # A value-parameterised test's name is followed by "  # GetParam() = VALUE".
+    param = r"(?:  # GetParam\(\) = .*?)?"
+    failed = re.findall(r"Test +#\d+: (\S+)" + param + r" \.+\*+(?:Failed|Exception|Timeout)", out)
     if not failed:
-        failed = re.findall(r"\d+ - (\S+)(?:  # .*)? \((?:Failed|Timeout|SEGFAULT|Subprocess aborted)\)",
-                            out)
+        failed = re.findall(r"\d+ - (\S+)" + param +
+                            r" \((?:Failed|Timeout|SEGFAULT|Subprocess aborted)\)", out)
     return failed[0] if failed else None
 
 

@@ -75,24 +75,20 @@ std::unique_ptr<TempTree> Fresh() {
   return tree;
 }
 
-struct Undisturbed {
-  std::map<std::string, std::string> album;
-  double seconds;
-};
-const Undisturbed& Clean() {
-  static const Undisturbed clean = [] {
+// The album of an undisturbed run, and how long it took.
+const std::pair<std::map<std::string, std::string>, double>& Clean() {
+  static const auto clean = [] {
     const auto tree = Fresh();
     const auto start = std::chrono::steady_clock::now();
     EXPECT_EQ(Batch(*tree).status, 0);
-    return Undisturbed{
-        tree->Snapshot("album"),
-        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count()};
+    const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
+    return std::pair{tree->Snapshot("album"), took.count()};
   }();
   return clean;
 }
 
 Lines Differences(const TempTree& tree, bool disturbed) {
-  return testing::Differences(tree, "album", Clean().album, disturbed);
+  return testing::Differences(tree, "album", Clean().first, disturbed);
 }
 
 // The disturbed run left only what it may. An undisturbed run then removes the temporaries of
@@ -100,7 +96,7 @@ Lines Differences(const TempTree& tree, bool disturbed) {
 void ExpectTheAlbumAgain(const TempTree& tree, const Lines& differences = {},
                          bool temporaries = false) {
   if (!temporaries) {  // SIGKILL leaves them to the next run
-    EXPECT_EQ(testing::TemporaryNamesBelow(tree.root()), Lines{});
+    EXPECT_EQ(testing::TemporaryNamesBelow(tree), Lines{});
   }
   EXPECT_EQ(Differences(tree, true), differences);
   const std::string live = "album/SET2/.snapnook-" + std::to_string(::getpid()) + "-0.tmp";
@@ -108,7 +104,7 @@ void ExpectTheAlbumAgain(const TempTree& tree, const Lines& differences = {},
   tree.WriteFile("album/SET1/.snapnook-999999999-0.tmp", "cut off");
   const Result again = Batch(tree);
   EXPECT_EQ(again.status, 0) << again.err;
-  EXPECT_EQ(testing::TemporaryNamesBelow(tree.root()), Lines{live});
+  EXPECT_EQ(testing::TemporaryNamesBelow(tree), Lines{live});
   fs::remove(tree.Path(live));
   EXPECT_EQ(Differences(tree, false), Lines{});
 }
@@ -183,7 +179,7 @@ TEST(Batch, AFullDiskIsShownAndNothingIsHalfWritten) {
   GiveAway(*tree);
   // Fill the disk so that about half of what the run writes fits.
   size_t writes = 0;
-  for (const auto& [path, bytes] : Clean().album)
+  for (const auto& [path, bytes] : Clean().first)
     writes += path.find("/BIG/") == std::string::npos ? bytes.size() : 0;
   struct statvfs st {};
   ASSERT_EQ(::statvfs(album.c_str(), &st), 0);
@@ -246,7 +242,7 @@ TEST_P(Signals, AnInterruptedRunLeavesWholeFilesOnly) {
     SCOPED_TRACE("part " + std::to_string(part + 1) + " of 8");
     const auto tree = Fresh();
     const auto before = tree->Snapshot();
-    const double at = Clean().seconds * (part + (signal % 4 + 0.5) / 4) / 8;
+    const double at = Clean().second * (part + (signal % 4 + 0.5) / 4) / 8;
     const Result r = Batch(*tree, "timeout --foreground --preserve-status -s " +
                                       std::to_string(signal) + " " + std::to_string(at) + " ");
     // It finished first; or it died of the signal before it could catch it, writing nothing.

@@ -26,14 +26,12 @@ using namespace testing::faults;
 std::unique_ptr<TempTree> FreshTree() {
   static const auto input = [] {
     auto tree = std::make_unique<TempTree>();
-    tree->WriteFile("default/show480.html", "<html>480</html>\r\n");
-    tree->WriteFile("default/show640.html", "<html>640</html>\r\n");
-    tree->MakeDir("album/SET1/BIG/sideways");
-    tree->MakeDir("album/SET2/BIG");
     // Pictures the size of the screen copy are the quickest to derive.
-    testing::WriteTestJpeg(tree->Path("album/SET1/BIG/B.JPG"), 480, 640);
-    testing::WriteTestJpeg(tree->Path("album/SET1/BIG/sideways/B.JPG"), 640, 480);
-    testing::WriteTestJpeg(tree->Path("album/SET2/BIG/C.jpg"), 640, 480);
+    for (const char* line :
+         {"default/show480.html", "default/show640.html", "album/SET1/BIG/B.JPG 480x640",
+          "album/SET1/BIG/sideways/B.JPG 640x480", "album/SET2/BIG/C.jpg 640x480"}) {
+      testing::AddToTree(tree->root(), line);
+    }
     return tree;
   }();
   auto tree = std::make_unique<TempTree>();
@@ -130,7 +128,7 @@ TEST_P(FaultInjectionTest, EveryFailingOperationIsShownOrIgnoredByDesignAndNothi
 
     // Nothing half-written: no temporary names; every file is the one a clean run makes, but
     // for a page, which may be any whole one; no file a clean run does not make; BIG whole.
-    for (const std::string& temp : testing::TemporaryNamesBelow(tree->root())) {
+    for (const std::string& temp : testing::TemporaryNamesBelow(*tree)) {
       report("temporary file left: " + temp);
     }
     for (const std::string& difference : testing::Differences(*tree, "album", album, true)) {

@@ -23,18 +23,16 @@ struct WholeRun {
   Session session;
 };
 
-/// Copies the tree `from` into `to` (created), symbolic links as links.
+/// Copies the tree `from` into the folder `to`, symbolic links as links.
 void CopyTree(const std::string& from, const std::string& to);
 
-/// The paths below `root` (relative to it) under the temporary name of an unfinished write.
-std::vector<std::string> TemporaryNamesBelow(const std::string& root);
+/// The files below the tree under the temporary name of an unfinished write.
+std::vector<std::string> TemporaryNamesBelow(const TempTree& tree);
 
-/// "WxH" for a derived picture as it must be (baseline JPEG, three bands of 8-bit sRGB, no
-/// EXIF, no profile), else "WxH" and what is wrong, or why it is no JPEG.
-std::string WebReadySize(const std::string& path);
-
-/// The WebReadySize of the album picture, thumbnail and screen copy of picture `name` in the
-/// set folder `set`, "-" for a missing one: "288x216 74x55 640x480" for a landscape picture.
+/// The sizes "WxH" of the album picture, thumbnail and screen copy of picture `name` in the set
+/// folder `set`, "-" for a missing one: "288x216 74x55 640x480" for a landscape picture. A copy
+/// that is not web-ready (baseline JPEG, three bands of 8-bit sRGB, no EXIF, no profile) says
+/// what is wrong, or why it is no JPEG.
 std::string MadeCopies(const std::string& set, const std::string& name);
 
 /// What differs in the files below `tree`'s folder `root` from `album` (a Snapshot of it),
@@ -44,9 +42,5 @@ std::string MadeCopies(const std::string& set, const std::string& name);
 std::vector<std::string> Differences(const TempTree& tree, const std::string& root,
                                      const std::map<std::string, std::string>& album,
                                      bool disturbed);
-
-/// Relative path -> content of every file below `root` with a path part named BIG in any
-/// letter case: the originals.
-std::map<std::string, std::string> Originals(const TempTree& tree, const std::string& root = "");
 
 }  // namespace snapnook::testing
