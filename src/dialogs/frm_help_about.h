@@ -11,8 +11,8 @@ class QPushButton;
 
 namespace snapnook {
 
-/// The text of lblCopyright: the product name, " v." and the version, an empty line, then the contact block.
-/// Lines are separated by CR LF.
+/// The text of lblCopyright: the product name, " v." and the version, an empty line, then the
+/// contact block. Lines are separated by CR LF.
 std::string HelpCopyrightText(const std::string& product_name);
 
 /// The text of lblInstructions: the six fixed lines, separated by CR LF.
