@@ -15,15 +15,11 @@ import { createRequire } from "node:module";
 import path from "node:path";
 import { parseArgs, promisify } from "node:util";
 
-const names = ["batch", "default", "npm", "chromium", "linkchecker", "out"];
-const options = Object.fromEntries(names.map((name) => [name, { type: "string" }]));
-const opt = parseArgs({ options }).values;
+const opt = parseArgs({ options: Object.fromEntries(["batch", "default", "npm", "chromium",
+  "linkchecker", "out"].map((name) => [name, { type: "string" }])) }).values;
 const { chromium } = createRequire(path.join(opt.npm, "package.json"))("playwright-core");
 let failed = 0;
-function check(ok, what) {
-  if (!ok) console.error(`FAILED: ${what}`);
-  failed += ok ? 0 : 1;
-}
+const check = (ok, what) => ok || (failed++, console.error(`FAILED: ${what}`));
 
 // The source folders, every picture a copy of one of two generated ones ("*": a portrait
 // picture, upright in BIG and as the camera took it in BIG/sideways).
@@ -31,8 +27,7 @@ const out = path.resolve(opt.out);
 const site = path.join(out, "site");
 const made = (name) => path.join(out, `${name}.jpg`);
 fs.rmSync(out, { recursive: true, force: true });
-fs.mkdirSync(path.join(site, "default"), { recursive: true });
-fs.mkdirSync(path.join(out, "home"));
+for (const dir of ["site/default", "home"]) fs.mkdirSync(path.join(out, dir), { recursive: true });
 const env = { ...process.env, HOME: path.join(out, "home") };  // nothing remembered, no backup
 delete env.XDG_CONFIG_HOME;
 const run = (command, ...args) => spawnSync(command, args, { env, encoding: "utf8" });
@@ -52,23 +47,22 @@ for (const name of [...odd.map((n) => `odd/Mom's 100% & #SET1/BIG/${n}`),
 
 const own = path.join(site, "default", "copyright.html");
 fs.writeFileSync(own, "<html><body><p>Our own terms of use.</p></body></html>\n");
-const ownBefore = fs.statSync(own);
+const stamp = (stat = fs.statSync(own)) => `${stat.ino} ${stat.mtimeMs}`;
+const ownBefore = stamp();
 for (const [album, ...extra] of [["odd"], ["mixed", "--no-640"]]) {
   const batch = run(opt.batch, "-q", "--site-pages", ...extra, path.join(site, album));
   check(batch.status === 0 && batch.stderr === "", `snapnook-batch ${album}: ${batch.stderr}`);
 }
-const ownAfter = fs.statSync(own);  // kept as it was: not even written again
-check(ownAfter.ino === ownBefore.ino && ownAfter.mtimeMs === ownBefore.mtimeMs,
-      "the publisher's default/copyright.html was kept");
+// Kept as it was: not even written again.
+check(stamp() === ownBefore, "the publisher's default/copyright.html was kept");
 for (const page of ["hires.htm", "aol.htm"]) {
   const [copy, shipped] = [path.join(site, "default"), opt.default].map(
-      (dir) => fs.readFileSync(path.join(dir, page)));
-  check(copy.equals(shipped), `default/${page} is the shipped page`);
+      (dir) => path.join(dir, page));
+  check(fs.readFileSync(copy).equals(fs.readFileSync(shipped)), `${copy} is the shipped page`);
 }
 
 const server = http.createServer((request, response) => {
-  const url = new URL(request.url, "http://localhost");
-  const file = path.join(site, decodeURIComponent(url.pathname));
+  const file = path.join(site, decodeURIComponent(new URL(request.url, "http://x").pathname));
   fs.readFile(file, (error, data) => {
     const type = /\.html?$/.test(file) ? "text/html" : "image/jpeg";
     // LinkChecker: lets linkchecker send more than ten requests a second.
@@ -107,56 +101,48 @@ const pictures = (page) => page.evaluate(() => [...document.images].map((img) =>
   return { loaded, opens: opens && new URL(opens, location).href };
 }));
 
-// index.html forwards to page01.htm, the Next links lead through the numbered pages and the
-// Previous links back to the index page; every picture has loaded, and a click on each picture
-// of a numbered page opens one that answers.
-async function checkAlbum(name, count, pages) {
-  const page = await context.newPage();
-  const at = (n) => `${origin}${name}/page${String(n).padStart(2, "0")}.htm`;
-  await page.goto(`${origin}${name}/index.html`);
-  await page.waitForURL(at(1));
-  const shown = [];
-  for (let n = 1; n <= pages; n++) {
-    if (n > 1) await Promise.all([page.waitForURL(at(n)), page.click("text=Next Page =>")]);
-    await page.waitForLoadState("load");
-    shown.push(...await pictures(page));
-  }
-  for (let n = pages - 1; n >= 0; n--) {
-    await Promise.all([page.waitForURL(at(n)), page.click("text=<= Previous Page")]);
-  }
-  await page.waitForLoadState("load");
-  const thumbnails = await pictures(page);
-  check(shown.length === count && thumbnails.length === count &&
-        [...shown, ...thumbnails].every((p) => p.loaded), `${name}: ${JSON.stringify(shown)}`);
-  for (const { opens } of shown) {
-    check(opens && (await context.request.get(opens)).ok(), `${name}: ${opens} answers`);
-  }
-  await page.close();
-}
-
-// A click on picture `index` of page01.htm opens `viewer` on it, which Esc closes.
-async function checkViewer(name, index, viewer) {
-  const page = await context.newPage();
-  await page.goto(`${origin}${name}/page01.htm`);
-  const target = (await pictures(page))[index].opens;
-  const [shown] = await Promise.all([context.waitForEvent("page"),
-                                     page.locator("img").nth(index).click()]);
-  await shown.waitForFunction(() => document.getElementById("picture")?.naturalWidth > 0);
-  const [src, label] = await shown.evaluate(() => ["picture", "name"].map(
-      (id) => document.getElementById(id)).map((e) => e.src ?? e.textContent));
-  check(shown.url().includes(`/${viewer}?`) && src === target &&
-        label.includes(decodeURIComponent(target.split("/").pop())),
-        `${name}: picture ${index} opens ${shown.url()}, showing ${src} "${label}", not ${target}`);
-  // The page may be gone before the key press returns.
-  await Promise.all([shown.waitForEvent("close"), shown.keyboard.press("Escape").catch(() => {})]);
-  await page.close();
-}
-
+// For each album: index.html forwards to page01.htm, the Next links lead through the numbered
+// pages and the Previous links back to the index page; every picture has loaded, and a click
+// on each picture of a numbered page opens one that answers. A click on picture `index` of
+// page01.htm opens `viewer` on it, which Esc closes: in "odd" the CJK-named portrait picture,
+// through fnOpen1; in "mixed" a landscape picture whose link goes into BIG.
 try {
-  await checkAlbum("odd", 14, 2);
-  await checkAlbum("mixed", 12, 2);
-  await checkViewer("odd", 5, "show640.html");  // the CJK-named portrait picture, through fnOpen1
-  await checkViewer("mixed", 0, "show480.html");  // a landscape picture whose link goes into BIG
+  for (const [name, count, pages, index, viewer] of [["odd", 14, 2, 5, "show640.html"],
+                                                     ["mixed", 12, 2, 0, "show480.html"]]) {
+    const page = await context.newPage();
+    const at = (n) => `${origin}${name}/page${String(n).padStart(2, "0")}.htm`;
+    await page.goto(`${origin}${name}/index.html`);
+    await page.waitForURL(at(1));
+    const shown = [];
+    for (let n = 1; n <= pages; n++) {
+      if (n > 1) await Promise.all([page.waitForURL(at(n)), page.click("text=Next Page =>")]);
+      await page.waitForLoadState("load");
+      shown.push(...await pictures(page));
+    }
+    for (let n = pages - 1; n >= 0; n--)
+      await Promise.all([page.waitForURL(at(n)), page.click("text=<= Previous Page")]);
+    await page.waitForLoadState("load");
+    const thumbnails = await pictures(page);
+    check(shown.length === count && thumbnails.length === count &&
+          [...shown, ...thumbnails].every((p) => p.loaded), `${name}: ${JSON.stringify(shown)}`);
+    for (const { opens } of shown)
+      check(opens && (await context.request.get(opens)).ok(), `${name}: ${opens} answers`);
+
+    await page.goto(at(1));
+    const [opened] = await Promise.all([context.waitForEvent("page"),
+                                        page.locator("img").nth(index).click()]);
+    await opened.waitForFunction(() => document.getElementById("picture")?.naturalWidth > 0);
+    const [src, label] = await opened.evaluate(() => ["picture", "name"].map(
+        (id) => document.getElementById(id)).map((e) => e.src ?? e.textContent));
+    const { opens } = shown[index];  // page01.htm's pictures come first
+    check(opened.url().includes(`/${viewer}?`) && src === opens &&
+          label.includes(decodeURIComponent(opens.split("/").pop())),
+          `${name}: picture ${index} opens ${opened.url()}: ${src} "${label}", not ${opens}`);
+    // The page may be gone before the key press returns.
+    await Promise.all([opened.waitForEvent("close"),
+                       opened.keyboard.press("Escape").catch(() => {})]);
+    await page.close();
+  }
 } catch (error) {
   check(false, `the browser test ran to its end: ${error.stack ?? error}`);
 } finally {

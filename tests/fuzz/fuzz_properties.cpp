@@ -1,7 +1,12 @@
-#include "fuzz_properties.h"
-
+// The libFuzzer targets: each built with FUZZ_CHECK naming one of the properties below
+// (CheckPageText, CheckWebPath or CheckNaturalOrder), which it checks on every input. A property
+// returns what is wrong with an input, or nothing; a broken one aborts.
 #include <algorithm>
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/natural_order.h"
@@ -37,24 +42,11 @@ std::vector<Piece> Pieces(std::string_view text) {
   return pieces;
 }
 
-// A name as a link holds it: the characters that break links, control characters and stray
-// bytes as "%" and two upper-case hex digits a byte, everything else as it is.
-std::string Link(std::string_view name) {
-  std::string link;
-  for (const Piece& p : Pieces(name)) {
-    const bool breaks =
-        p.code_point < 0x20 || p.code_point == 0x7F ||
-        std::u32string_view(U"%#?\"'<>&\\").find(p.code_point) != std::u32string::npos;
-    if (!p.stray && !breaks) link += p.bytes;
-    for (const unsigned char byte : (p.stray || breaks) ? p.bytes : "") {
-      link += {'%', "0123456789ABCDEF"[byte >> 4], "0123456789ABCDEF"[byte & 15]};
-    }
-  }
-  return link;
-}
-
 }  // namespace
 
+// Page text (PageText): the bytes are what ISO-8859-1 with decimal character references makes
+// of the input, character by character (U+0000 to U+00FF as their byte, every other character
+// as "&#N;", a byte that is not part of well-formed UTF-8 as it is).
 std::string CheckPageText(std::string_view input) {
   std::string expected;
   for (const Piece& p : Pieces(input)) {
@@ -66,24 +58,35 @@ std::string CheckPageText(std::string_view input) {
   return page == expected ? "" : "page text \"" + page + "\", not \"" + expected + "\"";
 }
 
+// Names in links (PercentEncodeName): exactly the characters that break links, control
+// characters and bytes that are not part of well-formed UTF-8 are percent-encoded, a byte at a
+// time. The input is split at its first NUL into an album root, not used, and the name.
 std::string CheckWebPath(std::string_view input) {
   const std::string_view name = input.substr(input.find('\0') + 1);  // npos + 1 is 0: all
   if (name.find('\0') != std::string_view::npos) return "";          // names hold no NUL
+  std::string link;  // escaped: "%" and two upper-case hex digits a byte
+  for (const Piece& p : Pieces(name)) {
+    const bool escaped =
+        p.stray || p.code_point < 0x20 || p.code_point == 0x7F ||
+        std::u32string_view(U"%#?\"'<>&\\").find(p.code_point) != std::u32string::npos;
+    if (!escaped) link += p.bytes;
+    for (const unsigned char byte : escaped ? p.bytes : "")
+      link += {'%', "0123456789ABCDEF"[byte >> 4], "0123456789ABCDEF"[byte & 15]};
+  }
   const std::string written = PercentEncodeName(name);
-  return written == Link(name) ? ""
-                               : "name written \"" + written + "\", not \"" + Link(name) + "\"";
+  return written == link ? "" : "name written \"" + written + "\", not \"" + link + "\"";
 }
 
+// Natural order (NaturalCompare): a strict weak ordering, in fact a total order, over the three
+// names the input is cut into (irreflexive, asymmetric, transitive, 0 only for equal names,
+// NaturalLess consistent with it).
 std::string CheckNaturalOrder(std::string_view input) {
   // Two length bytes, then the three names; a shorter input is one name.
-  std::string_view names[3] = {input, {}, {}};
-  if (input.size() >= 2) {
-    std::string_view rest = input.substr(2);
-    for (int n = 0; n < 2; ++n) {
-      names[n] = rest.substr(0, static_cast<unsigned char>(input[n]));
-      rest.remove_prefix(names[n].size());
-    }
-    names[2] = rest;
+  std::string_view names[3] = {input, {}, {}},
+                   rest = input.substr(std::min<size_t>(input.size(), 2));
+  for (int n = 0; n < 3 && input.size() >= 2; ++n) {
+    names[n] = rest.substr(0, n < 2 ? static_cast<unsigned char>(input[n]) : rest.size());
+    rest.remove_prefix(names[n].size());
   }
   const auto sign = [](std::string_view x, std::string_view y) {
     return std::clamp(NaturalCompare(x, y), -1, 1);
@@ -104,3 +107,11 @@ std::string CheckNaturalOrder(std::string_view input) {
 }
 
 }  // namespace snapnook::fuzz
+
+extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, std::size_t size) {
+  const std::string wrong =
+      snapnook::fuzz::FUZZ_CHECK(std::string_view(reinterpret_cast<const char*>(data), size));
+  if (wrong.empty()) return 0;
+  std::fprintf(stderr, "property broken: %s\n", wrong.c_str());
+  std::abort();
+}
