@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds the fuzzers (clang++ with libFuzzer, AddressSanitizer and UndefinedBehaviorSanitizer)
 # and runs each for a while on its corpus: the page-text encoding, the names in links and the
-# natural order, each against its properties (tests/fuzz/fuzz_properties.h).
+# natural order, each against its properties (tests/fuzz/fuzz_properties.cpp).
 #
 # Usage: scripts/fuzz.sh [SECONDS] [BUILD_DIR]     SECONDS per fuzzer (default 20),
 #                                                  BUILD_DIR default build-fuzz
@@ -10,7 +10,7 @@
 # The committed corpus (tests/fuzz/corpus/NAME/) is only read; what a run finds is kept in
 # BUILD_DIR/corpus/NAME/ for the next run. An input that breaks a property is saved in
 # BUILD_DIR/crashes/; minimise it and add it to the committed corpus (the message says how),
-# where the unit tests replay it on every build.
+# which every run, CI's included, replays first.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-20}
