@@ -1,6 +1,6 @@
 // snapnook-batch run for real on two sets of camera pictures, disturbed: folders and files it
 // may not read or write (run as the unprivileged user "nobody" through setpriv when the tests
-// run as root, as in CI), a full disk, address-space limits, and signals at eight points of a
+// run as root, as in CI), a full disk, an address-space limit, and signals at eight points of a
 // run. However it ends, it shows what the disturbance caused and nothing else, every file it
 // leaves is the one an undisturbed run makes (or, for a page, a whole one), no temporary file
 // is left, and an undisturbed run afterwards makes exactly the album.
@@ -11,12 +11,11 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <chrono>
 #include <csignal>
 #include <filesystem>
 #include <fstream>
-#include <set>
 #include <sstream>
+#include <thread>
 
 #include "reliability/reliability_support.h"
 #include "support/test_pictures.h"
@@ -33,40 +32,55 @@ void GiveAway(const TempTree& tree) {
   ASSERT_EQ(::geteuid() ? 0 : std::system(("chown -R nobody:nogroup " + tree.root()).c_str()), 0);
 }
 
+Lines LinesOf(const std::string& text) {
+  Lines lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  return lines;
+}
+
+const TempTree& Home() {  // settings of its own, and what it printed on standard error
+  static const TempTree home;
+  return home;
+}
+
+// The command "snapnook-batch -q -j2 [options]" on the tree's album, after `wrapper`
+// ("prlimit --as=N "), as nobody when the tests run as root. Every wrapper execs what it runs.
+std::string Command(const TempTree& tree, const std::string& wrapper, const std::string& options) {
+  const char* dir = std::getenv("SNAPNOOK_BIN_DIR");  // ctest sets it; run directly, the build's
+  return "exec env HOME=" + Home().root() + " XDG_CONFIG_HOME=" + Home().root() + " " +
+         (::geteuid() ? "" : "setpriv --reuid=nobody --regid=nogroup --clear-groups ") + wrapper +
+         (dir ? dir : SNAPNOOK_BIN_DIR) + "/snapnook-batch -q -j2 " + options + tree.Path("album") +
+         " >/dev/null 2>" + Home().Path("err");
+}
+
 struct Result {
   int status;       // the exit status, 128 + N after signal N
   std::string err;  // what it printed on standard error
 };
 
-// snapnook-batch -q -j2 [options] on the tree's album, after `wrapper` ("prlimit --as=N "), as
-// nobody when the tests run as root, with settings of its own.
+Result Ended(int raw) {
+  return {WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw), Home().ReadFile("err")};
+}
+
 Result Batch(const TempTree& tree, const std::string& wrapper = "",
              const std::string& options = "") {
-  static const TempTree home;
-  const std::string user =
-      ::geteuid() ? "" : "setpriv --reuid=nobody --regid=nogroup --clear-groups ";
-  const int raw =
-      std::system(("HOME=" + home.root() + " XDG_CONFIG_HOME=" + home.root() + " " + user +
-                   wrapper + std::getenv("SNAPNOOK_BIN_DIR") + "/snapnook-batch -q -j2 " + options +
-                   tree.Path("album") + " >/dev/null 2>" + home.Path("err"))
-                      .c_str());
-  return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, home.ReadFile("err")};
+  return Ended(std::system(Command(tree, wrapper, options).c_str()));
 }
 
 // Two sets of eight 3000 x 2000 pictures; SET1 has a portrait picture and its sideways copy.
-// A fresh copy for each run, and the album of an undisturbed run, timed.
+// A fresh copy for each run.
 std::unique_ptr<TempTree> Fresh() {
   static const auto pictures = [] {
     auto tree = std::make_unique<TempTree>();
     for (int i = 1; i <= 8; ++i) {
       const std::string bytes =
           testing::TestJpegBytes(3000, 2000, testing::PictureKind::kColour, 0, 60 + 3 * i);
-      for (const char* set : {"SET1", "SET2"})
-        tree->WriteFile("album/" + std::string(set) + "/BIG/IMG_" + std::to_string(i) + ".JPG",
-                        bytes);
+      for (const char* set : {"/SET1/BIG/IMG_", "/SET2/BIG/IMG_"})
+        tree->WriteFile("album" + (set + std::to_string(i)) + ".JPG", bytes);
     }
-    tree->WriteFile("album/SET1/BIG/IMG_9.JPG", testing::TestJpegBytes(2000, 3000));
-    tree->WriteFile("album/SET1/BIG/sideways/IMG_9.JPG", testing::TestJpegBytes(3000, 2000));
+    testing::AddToTree(tree->root(), "album/SET1/BIG/IMG_9.JPG 2000x3000");
+    testing::AddToTree(tree->root(), "album/SET1/BIG/sideways/IMG_9.JPG 3000x2000");
     return tree;
   }();
   auto tree = std::make_unique<TempTree>();
@@ -75,20 +89,14 @@ std::unique_ptr<TempTree> Fresh() {
   return tree;
 }
 
-// The album of an undisturbed run, and how long it took.
-const std::pair<std::map<std::string, std::string>, double>& Clean() {
+// The album of an undisturbed run.
+const std::map<std::string, std::string>& Clean() {
   static const auto clean = [] {
     const auto tree = Fresh();
-    const auto start = std::chrono::steady_clock::now();
     EXPECT_EQ(Batch(*tree).status, 0);
-    const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
-    return std::pair{tree->Snapshot("album"), took.count()};
+    return tree->Snapshot("album");
   }();
   return clean;
-}
-
-Lines Differences(const TempTree& tree, bool disturbed) {
-  return testing::Differences(tree, "album", Clean().first, disturbed);
 }
 
 // The disturbed run left only what it may. An undisturbed run then removes the temporaries of
@@ -98,7 +106,7 @@ void ExpectTheAlbumAgain(const TempTree& tree, const Lines& differences = {},
   if (!temporaries) {  // SIGKILL leaves them to the next run
     EXPECT_EQ(testing::TemporaryNamesBelow(tree), Lines{});
   }
-  EXPECT_EQ(Differences(tree, true), differences);
+  EXPECT_EQ(testing::Differences(tree, "album", Clean(), true), differences);
   const std::string live = "album/SET2/.snapnook-" + std::to_string(::getpid()) + "-0.tmp";
   tree.WriteFile(live, "being written");
   tree.WriteFile("album/SET1/.snapnook-999999999-0.tmp", "cut off");
@@ -106,59 +114,38 @@ void ExpectTheAlbumAgain(const TempTree& tree, const Lines& differences = {},
   EXPECT_EQ(again.status, 0) << again.err;
   EXPECT_EQ(testing::TemporaryNamesBelow(tree), Lines{live});
   fs::remove(tree.Path(live));
-  EXPECT_EQ(Differences(tree, false), Lines{});
+  EXPECT_EQ(testing::Differences(tree, "album", Clean(), false), Lines{});
 }
 
-Lines LinesOf(const std::string& text) {
-  Lines lines;
-  std::istringstream in(text);
-  for (std::string line; std::getline(in, line);) lines.push_back(line);
-  return lines;
-}
-
-struct Refusal {
-  std::string path;  // below the album, given `mode`
-  mode_t mode;
-  const char* options;
-  Lines denied;      // what each message names, below the album
-  std::string made;  // a set made whole
-  bool kept;         // the album picture of an earlier run in SET1 stays as it was
-};
-
+// The rows of tests/data/reliability/refusals.txt.
 TEST(Batch, WhatCannotBeReadOrWrittenIsShownOnceAPassAndTheRestIsMade) {
-  const std::vector<Refusal> refusals = {
-      // The first write into the set ends the walk of its BIG folder; an album picture of an
-      // earlier run stays as it was.
-      {"SET1", 0555, "", {"SET1/IMG_1.JPG"}, "SET2", true},
-      // The counting pass, the derive pass and the HTML pass each list it.
-      {"SET1/BIG", 0000, "", Lines(3, "SET1/BIG/"), "SET2", true},
-      // The walk of that BIG folder ends at the picture.
-      {"SET2/BIG/IMG_3.JPG", 0000, "", {"SET2/BIG/IMG_3.JPG"}, "SET1", false},
-      // index.html is the album's first file: each build says so and ends before its walk;
-      // without pages to write, the pictures are made.
-      {"", 0555, "", Lines(2, "index.html"), "", true},
-      {"", 0555, "--no-html ", {}, "SET2", false},
-  };
-  for (const Refusal& r : refusals) {
-    SCOPED_TRACE(r.path + " " + r.options);
+  std::ifstream table(SNAPNOOK_TEST_DATA "/reliability/refusals.txt");
+  int rows = 0;
+  for (std::string line; std::getline(table, line);) {
+    std::istringstream fields(line);
+    std::string path, mode, options, made, kept;
+    if (line.starts_with('#') || !(fields >> path >> mode >> options >> made >> kept)) continue;
+    SCOPED_TRACE(line);
+    ++rows;
     const auto tree = Fresh();
     tree->WriteFile("album/SET1/IMG_1.JPG", "an album picture of an earlier run");
-    const std::string changed = tree->Path("album/" + r.path);
-    ASSERT_EQ(::chmod(changed.c_str(), r.mode), 0);
-    const Result result = Batch(*tree, "", r.options);
+    const std::string changed = tree->Path("album/" + path);
+    ASSERT_EQ(::chmod(changed.c_str(), std::stoi(mode, nullptr, 8)), 0);
+    const Result result = Batch(*tree, "", options == "-" ? "" : options + " ");
     ::chmod(changed.c_str(), fs::is_directory(changed) ? 0755 : 0644);
     Lines expected;
-    for (const std::string& path : r.denied)
+    for (std::string denied; fields >> denied;)
       expected.push_back("Unexpected Error: Error: 70 - Permission denied: " +
-                         tree->Path("album/" + path));
+                         tree->Path("album/" + denied));
     EXPECT_EQ(LinesOf(result.err), expected);
     EXPECT_EQ(result.status, expected.empty() ? 0 : 1);
-    if (!r.made.empty()) {
-      EXPECT_EQ(testing::MadeCopies(tree->Path("album/" + r.made), "IMG_1.JPG"),
+    if (made != "-") {
+      EXPECT_EQ(testing::MadeCopies(tree->Path("album/" + made), "IMG_1.JPG"),
                 "288x216 74x55 640x480");
     }
-    ExpectTheAlbumAgain(*tree, r.kept ? Lines{"~album/SET1/IMG_1.JPG"} : Lines{});
+    ExpectTheAlbumAgain(*tree, kept == "kept" ? Lines{"~album/SET1/IMG_1.JPG"} : Lines{});
   }
+  EXPECT_EQ(rows, 5);
 }
 
 // A run fills a tmpfs: every message is "Disk full"; with room again the next run makes the
@@ -179,7 +166,7 @@ TEST(Batch, AFullDiskIsShownAndNothingIsHalfWritten) {
   GiveAway(*tree);
   // Fill the disk so that about half of what the run writes fits.
   size_t writes = 0;
-  for (const auto& [path, bytes] : Clean().first)
+  for (const auto& [path, bytes] : Clean())
     writes += path.find("/BIG/") == std::string::npos ? bytes.size() : 0;
   struct statvfs st {};
   ASSERT_EQ(::statvfs(album.c_str(), &st), 0);
@@ -194,68 +181,80 @@ TEST(Batch, AFullDiskIsShownAndNothingIsHalfWritten) {
   ExpectTheAlbumAgain(*tree);
 }
 
-// Under address-space limits, a progressive 100-megapixel picture in a set of its own, whose
-// 300 MB of coefficients libjpeg must hold, is made or is "Out of memory" and the run fails;
-// never a crash, never success with a copy missing. The other sets are made.
-TEST(Batch, UnderAMemoryLimitAPictureIsMadeOrOutOfMemoryNamesIt) {
+// In 300 MB of address space, a progressive 100-megapixel picture in a set of its own, whose
+// 300 MB of coefficients libjpeg must hold, is "Out of memory" naming it and the run fails;
+// never a crash. The other sets are made.
+TEST(Batch, UnderAMemoryLimitAPictureTooLargeIsOutOfMemoryAndTheRestIsMade) {
 #ifdef __SANITIZE_ADDRESS__
-  GTEST_SKIP() << "AddressSanitizer reserves more address space than any limit here";
+  GTEST_SKIP() << "AddressSanitizer reserves more address space than the limit here";
 #endif
-  const TempTree huge;
-  huge.WriteFile("baseline.jpg", testing::TestJpegBytes(12000, 8400));
-  const std::string jpegtran = "jpegtran -progressive -outfile " + huge.Path("huge.jpg") + " ";
-  ASSERT_EQ(std::system((jpegtran + huge.Path("baseline.jpg")).c_str()), 0);
-  for (const int megabytes : {200, 300, 450, 600}) {
-    SCOPED_TRACE(std::to_string(megabytes) + " MB");
-    const auto tree = Fresh();
-    tree->MakeDir("album/SET3/BIG");
-    fs::copy_file(huge.Path("huge.jpg"), tree->Path("album/SET3/BIG/HUGE.JPG"));
-    GiveAway(*tree);
-    const Result r = Batch(*tree, "prlimit --as=" + std::to_string(megabytes << 20) + " ");
-    const bool made =
-        testing::MadeCopies(tree->Path("album/SET3"), "HUGE.JPG") == "288x216 74x55 640x480";
-    Lines shown;  // the messages, without the libraries' noise
-    for (const std::string& line : LinesOf(r.err)) {
-      if (line.find("Error: ") != std::string::npos) shown.push_back(line);
-    }
-    EXPECT_EQ(shown, made ? Lines{}
-                          : Lines{"Unexpected Error: Error: 7 - Out of memory: " +
-                                  tree->Path("album/SET3/BIG/HUGE.JPG")});
-    EXPECT_EQ(r.status, made ? 0 : 1);
-    EXPECT_FALSE(made && megabytes <= 300) << "the coefficients cannot fit";
-    for (const std::string& difference : Differences(*tree, false)) {
-      EXPECT_TRUE(difference.starts_with("+album/SET3/") || difference.ends_with(".htm"));
-    }
-    fs::remove_all(tree->Path("album/SET3"));
-    ExpectTheAlbumAgain(*tree);
+  const auto tree = Fresh();
+  testing::AddToTree(tree->root(), "baseline.jpg 12000x8400");
+  tree->MakeDir("album/SET3/BIG");
+  const std::string huge = tree->Path("album/SET3/BIG/HUGE.JPG");
+  const std::string jpegtran = "jpegtran -progressive -outfile " + huge + " ";
+  ASSERT_EQ(std::system((jpegtran + tree->Path("baseline.jpg")).c_str()), 0);
+  GiveAway(*tree);
+  const Result r = Batch(*tree, "prlimit --as=" + std::to_string(300 << 20) + " ");
+  Lines shown;  // the messages, without the libraries' noise
+  for (const std::string& line : LinesOf(r.err)) {
+    if (line.find("Error: ") != std::string::npos) shown.push_back(line);
   }
+  EXPECT_EQ(shown, Lines{"Unexpected Error: Error: 7 - Out of memory: " + huge});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(testing::MadeCopies(tree->Path("album/SET3"), "HUGE.JPG"), "- - -");
+  fs::remove_all(tree->Path("album/SET3"));
+  fs::remove(tree->Path("baseline.jpg"));
+  ExpectTheAlbumAgain(*tree);
 }
 
-// Stopped by a signal at eight points of a run, it ends with 128 + the signal and "Interrupted";
-// SIGKILL leaves its temporaries to the next run, which removes those of dead runs only.
+// The files a run has written so far, temporaries left out.
+size_t Written(const TempTree& tree) {
+  size_t n = 0;
+  std::error_code ec;  // files come and go while it runs
+  for (fs::recursive_directory_iterator it(tree.Path("album"), ec), end; !ec && it != end;
+       it.increment(ec)) {
+    const std::string path = it->path().string();
+    n += path.find("/BIG/") == std::string::npos &&
+         !IsTemporaryName(it->path().filename().string()) && it->is_regular_file(ec);
+  }
+  return n;
+}
+
+// Stopped by a signal once it has written 1/8, 2/8 ... of its files, it ends with 128 + the
+// signal and "Interrupted"; SIGKILL leaves its temporaries to the next run, which removes those
+// of dead runs only. A run that ends before the signal is checked all the same.
 class Signals : public ::testing::TestWithParam<int> {};
 
 TEST_P(Signals, AnInterruptedRunLeavesWholeFilesOnly) {
   const int signal = GetParam();
+  size_t files = 0;
+  for (const auto& [path, bytes] : Clean()) files += path.find("/BIG/") == std::string::npos;
   int stopped = 0;
-  for (int part = 0; part < 8; ++part) {
+  for (size_t part = 0; part < 8; ++part) {
     SCOPED_TRACE("part " + std::to_string(part + 1) + " of 8");
     const auto tree = Fresh();
-    const auto before = tree->Snapshot();
-    const double at = Clean().second * (part + (signal % 4 + 0.5) / 4) / 8;
-    const Result r = Batch(*tree, "timeout --foreground --preserve-status -s " +
-                                      std::to_string(signal) + " " + std::to_string(at) + " ");
-    // It finished first; or it died of the signal before it could catch it, writing nothing.
-    const bool finished = r.status == 0 && r.err.empty();
-    const bool early = r.status == 128 + signal && r.err.empty() && tree->Snapshot() == before;
-    if (!finished && !early) {
+    const std::string command = Command(*tree, "", "");
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      ::execl("/bin/sh", "sh", "-c", command.c_str(), nullptr);
+      ::_exit(127);
+    }
+    int raw = 0;
+    while (::waitpid(child, &raw, WNOHANG) == 0 && Written(*tree) < 1 + files * part / 8) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    const bool running = ::kill(child, signal) == 0 && ::waitpid(child, &raw, 0) == child;
+    const Result r = Ended(raw);
+    if (running && !(r.status == 0 && r.err.empty())) {  // or it finished first
       ++stopped;
       EXPECT_EQ(r.status, 128 + signal);
       EXPECT_EQ(r.err, signal == SIGKILL ? "" : "Interrupted\n");
     }
     ExpectTheAlbumAgain(*tree, {}, signal == SIGKILL);
   }
-  EXPECT_GE(stopped, 4) << "most signals must fall within a run";
+  EXPECT_GE(stopped, 1) << "no signal fell within a run";
 }
 
 INSTANTIATE_TEST_SUITE_P(Batch, Signals, ::testing::Values(SIGINT, SIGTERM, SIGHUP, SIGKILL),
