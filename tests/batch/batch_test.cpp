@@ -26,10 +26,9 @@ class BatchTest : public ::testing::Test {
   // The exit status and what the run wrote on standard error, the trees' folders as ROOT.
   std::pair<int, std::string> Run(const std::string& args) {
     // The remembered settings live in a folder of the test's own.
-    const std::string command = "XDG_CONFIG_HOME=" + Quote(config.Path("config")) +
-                                " HOME=" + Quote(config.root()) + " " +
-                                std::getenv("SNAPNOOK_BIN_DIR") + "/snapnook-batch " + args +
-                                " >/dev/null 2>" + Quote(config.Path("err"));
+    const std::string command =
+        "XDG_CONFIG_HOME=" + Quote(config.Path("config")) + " HOME=" + Quote(config.root()) + " " +
+        SNAPNOOK_BIN_DIR "/snapnook-batch " + args + " >/dev/null 2>" + Quote(config.Path("err"));
     const int raw = std::system(command.c_str());
     std::string err = config.ReadFile("err");
     for (const std::string& root : {tree.root(), again.root()}) {

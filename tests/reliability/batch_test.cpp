@@ -47,10 +47,9 @@ const TempTree& Home() {  // settings of its own, and what it printed on standar
 // The command "snapnook-batch -q -j2 [options]" on the tree's album, after `wrapper`
 // ("prlimit --as=N "), as nobody when the tests run as root. Every wrapper execs what it runs.
 std::string Command(const TempTree& tree, const std::string& wrapper, const std::string& options) {
-  const char* dir = std::getenv("SNAPNOOK_BIN_DIR");  // ctest sets it; run directly, the build's
   return "exec env HOME=" + Home().root() + " XDG_CONFIG_HOME=" + Home().root() + " " +
          (::geteuid() ? "" : "setpriv --reuid=nobody --regid=nogroup --clear-groups ") + wrapper +
-         (dir ? dir : SNAPNOOK_BIN_DIR) + "/snapnook-batch -q -j2 " + options + tree.Path("album") +
+         SNAPNOOK_BIN_DIR "/snapnook-batch -q -j2 " + options + tree.Path("album") +
          " >/dev/null 2>" + Home().Path("err");
 }
 
