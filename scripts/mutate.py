@@ -5,7 +5,7 @@ Usage: scripts/mutate.py [--build DIR] [--only NAME...] [--list FILE]
 
 Each fault in the list (scripts/mutations.txt) names a file under src/, a piece of its text
 that must stand there exactly once, and what to put in its place. For each fault the script
-changes the file, rebuilds, runs the tests (every label but browser and slow, the windows
+changes the file, rebuilds, runs the tests (every label but browser, the windows
 offscreen; the fault's `first:` tests before the rest, so that a catch is found early), puts the
 file back and prints which test failed. A fault no test catches, or one whose text is not found or
 that does not build, is reported as such; the script exits 1 if any fault was not caught.
@@ -57,7 +57,7 @@ def run(cmd, **kw):
 def first_failure(build, regex=None):
     """The first test that fails, or None."""
     cmd = ["ctest", "--test-dir", build, "-j2", "--stop-on-failure", "--timeout", "900",
-           "-LE", "browser|slow"]
+           "-LE", "browser"]
     if regex:
         cmd += ["-R", regex]
     out = run(cmd, env=dict(os.environ, QT_QPA_PLATFORM="offscreen")).stdout
