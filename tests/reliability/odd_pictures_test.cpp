@@ -164,7 +164,8 @@ double SquaresDifference(const std::vector<unsigned char>& a, const std::vector<
 // Decoded in a child whose address space is nearly used up, a header claiming 65500 x 65500
 // pixels over the data of a small picture is error 7 naming it, whether libjpeg runs out (the
 // coefficients of a progressive picture) or we do (the planes of a baseline one).
-void ExpectOutOfMemory(const std::string& path, rlim_t spare_megabytes) {
+void ExpectOutOfMemory([[maybe_unused]] const std::string& path,
+                       [[maybe_unused]] rlim_t spare_megabytes) {
 #ifndef __SANITIZE_ADDRESS__  // which reserves more address space than any limit here
   const pid_t child = fork();
   ASSERT_GE(child, 0);
