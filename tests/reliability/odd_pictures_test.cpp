@@ -145,9 +145,9 @@ TEST(OddPictures, EachGivesItsExactCopiesOrOneMessageNamingItAndNothingElse) {
 }
 
 // The largest over the bands of the mean absolute difference of two encoded pictures averaged
-// over 8 x 8 squares. The libvips path rounds and clips to 8-bit RGB after decoding and after
-// scaling, the planar path once a plane at the end, so in fine detail their pixels differ by
-// about one level either way; over a square that averages out, while a shifted, turned or
+// over 8 x 8 squares. The libvips path rounds to 8-bit RGB after decoding, after scaling and
+// back to YCbCr, the planar path once a plane, so in fine detail their pixels differ by about
+// one level either way; over a square that averages out, while a shifted, turned or
 // discoloured copy does not.
 double SquaresDifference(const std::vector<unsigned char>& a, const std::vector<unsigned char>& b) {
   const auto load = [](const std::vector<unsigned char>& jpeg) {
