@@ -405,10 +405,10 @@ void RealFileSystem::SweepTemporaries(const std::string& folder) {
 std::optional<FileTimes> RealFileSystem::Times(const std::string& path) {
   struct stat st {};
   if (::stat(path.c_str(), &st) != 0) return std::nullopt;
-  const auto ns = [](const timespec& t) {
+  const auto nanoseconds = [](const timespec& t) {
     return static_cast<std::int64_t>(t.tv_sec) * 1'000'000'000 + t.tv_nsec;
   };
-  return FileTimes{ns(st.st_mtim), ns(st.st_ctim)};
+  return FileTimes{nanoseconds(st.st_mtim), nanoseconds(st.st_ctim)};
 }
 
 bool RealFileSystem::Writable(const std::string& folder) {

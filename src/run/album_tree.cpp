@@ -4,6 +4,7 @@
 
 #include "core/config.h"
 #include "core/folder_lookup.h"
+#include "pictures/folder_kinds.h"
 
 namespace snapnook {
 namespace {
@@ -43,6 +44,16 @@ std::vector<std::string> PicturesIn(FileSystem& fs, const std::string& folder) {
   } catch (...) {
     return {};  // what cannot be listed holds nothing to count or remove
   }
+}
+
+std::set<std::string> OriginalsOf(FileSystem& fs, const std::string& set,
+                                  const std::vector<std::string>& entries) {
+  std::set<std::string> originals;
+  for (const std::string& name : entries) {
+    if (!IsBigFolder(name) || !fs.IsDirectory(set + name)) continue;
+    for (std::string& file : PicturesIn(fs, set + name)) originals.insert(std::move(file));
+  }
+  return originals;
 }
 
 }  // namespace snapnook

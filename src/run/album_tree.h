@@ -2,6 +2,7 @@
 #pragma once
 
 #include <functional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -20,5 +21,9 @@ void VisitFolders(Session& session, const std::string& root,
 /// The pictures (files matching the picture pattern) of `folder`, in natural order; none when
 /// it cannot be listed. Never throws.
 std::vector<std::string> PicturesIn(FileSystem& fs, const std::string& folder);
+
+/// The names of the pictures in the BIG folders among the `entries` of the set folder `set`.
+std::set<std::string> OriginalsOf(FileSystem& fs, const std::string& set,
+                                  const std::vector<std::string>& entries);
 
 }  // namespace snapnook

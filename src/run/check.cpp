@@ -72,12 +72,7 @@ void CheckAlbum(Session& session) {
           if (!check.HoldsOriginals(folder) && !check.Writable(folder)) {
             report("Set folder that cannot be written: " + folder);
           }
-          std::set<std::string> originals;
-          for (const std::string& name : entries) {
-            if (IsBigFolder(name) && check.IsDirectory(folder + name)) {
-              for (std::string& file : PicturesIn(check, folder + name)) originals.insert(file);
-            }
-          }
+          const std::set<std::string> originals = OriginalsOf(check, folder, entries);
           for (const std::string& file : PicturesIn(session.fs, folder)) {
             if (!originals.contains(file))
               report("Picture without an original in BIG: " + folder + file);

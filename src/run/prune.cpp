@@ -40,11 +40,10 @@ std::vector<std::string> UnaccountedFiles(Session& session, const std::string& s
           if (!IsSetFolder(folder) || fs.HoldsOriginals(folder)) return;
           // The originals of the set: the pictures of every BIG folder in it, and their sideways
           // ones.
-          std::set<std::string> originals, sideways;
+          const std::set<std::string> originals = OriginalsOf(fs, folder, entries);
+          std::set<std::string> sideways;
           for (const std::string& name : entries) {
             if (!IsBigFolder(name) || !fs.IsDirectory(folder + name)) continue;
-            for (std::string& file : PicturesIn(fs, folder + name))
-              originals.insert(std::move(file));
             if (const auto turned = FindFolderIgnoringCase(fs, folder + name, "sideways")) {
               for (std::string& file : PicturesIn(fs, folder + name + "/" + *turned)) {
                 sideways.insert(std::move(file));
