@@ -20,25 +20,6 @@ using testing::TempTree;
 using testing::WholeRun;
 using namespace testing::faults;
 
-// Two sets, one with a portrait picture and its sideways copy, one with a landscape picture in
-// a BIG folder without a sideways folder (whose lookup lists the folder), and the viewer pages
-// in a `default` folder beside the album; a fresh copy for every run.
-std::unique_ptr<TempTree> FreshTree() {
-  static const auto input = [] {
-    auto tree = std::make_unique<TempTree>();
-    // Pictures the size of the screen copy are the quickest to derive.
-    for (const char* line :
-         {"default/show480.html", "default/show640.html", "album/SET1/BIG/B.JPG 480x640",
-          "album/SET1/BIG/sideways/B.JPG 640x480", "album/SET2/BIG/C.jpg 640x480"}) {
-      testing::AddToTree(tree->root(), line);
-    }
-    return tree;
-  }();
-  auto tree = std::make_unique<TempTree>();
-  testing::CopyTree(input->root(), tree->root());
-  return tree;
-}
-
 // Whether the program lets this operation fail without a message: creating the output
 // folders, copying the viewer pages, the driver's probe of the source folder, the walk with
 // which a build that writes pages first counts the album's pictures (its own walk then meets
@@ -76,7 +57,7 @@ class FaultInjectionTest : public ::testing::TestWithParam<int> {};
 TEST_P(FaultInjectionTest, EveryFailingOperationIsShownOrIgnoredByDesignAndNothingIsLost) {
   FaultyFileSystem faulty;
   // The album of a run that never failed, and the operations it made, of every kind.
-  auto clean = FreshTree();
+  auto clean = testing::FreshTree("reliability/fault_tree.txt");
   const std::string clean_source = clean->Path("album");
   faulty.FailNever();
   WholeRun baseline(faulty, clean_source, 1);
@@ -98,7 +79,7 @@ TEST_P(FaultInjectionTest, EveryFailingOperationIsShownOrIgnoredByDesignAndNothi
       problems.push_back("#" + std::to_string(index + 1) + " " + FsOpName(calls[index].op) + " " +
                          calls[index].path + " (" + std::strerror(err) + "): " + what);
     };
-    auto tree = FreshTree();
+    auto tree = testing::FreshTree("reliability/fault_tree.txt");
     const std::string source = tree->Path("album");
     faulty.FailAt(static_cast<long>(index) + 1, err);
     WholeRun run(faulty, source, 1);
