@@ -31,24 +31,20 @@ using Lines = std::vector<std::string>;
 constexpr const char* kRun = "snapnook-batch -q -j2 $ROOT/album";
 constexpr const char* kPictures = "batch/pictures.txt";
 
-// This build's snapnook-batch and its viewer pages, copied where "nobody" may run them: the
-// build may lie in a folder only root may enter, such as root's home.
-const std::string& Bin() {
-  static const TempTree bin;
-  static const bool copied =
-      std::system(("cp -r " SNAPNOOK_BIN_DIR "/snapnook-batch " SNAPNOOK_BIN_DIR "/default " +
-                   bin.root() + " && chmod -R a+rX " + bin.root())
-                      .c_str()) == 0;
-  if (!copied) throw std::runtime_error("cannot copy snapnook-batch");
-  return bin.root();
-}
-
 // `line` run by sh in the tree's folder $ROOT, with settings of its own in $ROOT/config and
 // standard error to $ROOT/err; as nobody, who is given the tree, when the tests run as root.
-// Every wrapper execs what it runs.
+// Every wrapper execs what it runs. This build's snapnook-batch and its viewer pages are copied
+// where nobody may run them: the build may lie in a folder only root may enter, such as root's
+// home.
 std::string Command(const TempTree& tree, const std::string& line) {
+  static const TempTree bin;
+  static const int copied =
+      std::system(("cp -r " SNAPNOOK_BIN_DIR "/snapnook-batch " SNAPNOOK_BIN_DIR "/default " +
+                   bin.root() + " && chmod -R a+rX " + bin.root())
+                      .c_str());
+  if (copied != 0) throw std::runtime_error("cannot copy snapnook-batch");
   const bool root = ::geteuid() == 0;
-  return "export ROOT=" + tree.root() + " PATH=" + Bin() + ":$PATH HOME=" + tree.root() +
+  return "export ROOT=" + tree.root() + " PATH=" + bin.root() + ":$PATH HOME=" + tree.root() +
          " XDG_CONFIG_HOME=" + tree.Path("config") + "; " +
          (root ? "chown -R nobody:nogroup $ROOT && exec setpriv --reuid=nobody --regid=nogroup "
                  "--clear-groups "
