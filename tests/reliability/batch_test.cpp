@@ -1,9 +1,10 @@
-// snapnook-batch run for real on two sets of camera pictures, disturbed: folders and files it
-// may not read or write (run as the unprivileged user "nobody" through setpriv when the tests
-// run as root, as in CI), a full disk, an address-space limit, and signals at eight points of a
-// run. However it ends, it shows what the disturbance caused and nothing else, every file it
-// leaves is the one an undisturbed run makes (or, for a page, a whole one), no temporary file
-// is left, and an undisturbed run afterwards makes exactly the album.
+// snapnook-batch run for real, as the unprivileged user "nobody" (through setpriv) when the tests
+// run as root, as in CI: the scenarios of tests/data/batch/scenarios.txt (options, messages, one
+// job against eight, folders and files it may not read or write), then a full disk, an
+// address-space limit, and signals at eight points of a run. However it ends, it shows what the
+// disturbance caused and nothing else, every file it leaves is the one an undisturbed run makes
+// (or, for a page, a whole one), no temporary file is left, and an undisturbed run afterwards
+// makes exactly the album.
 #include <gtest/gtest.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
@@ -26,86 +27,51 @@ namespace {
 namespace fs = std::filesystem;
 using testing::TempTree;
 using Lines = std::vector<std::string>;
+constexpr const char* kRun = "snapnook-batch -q -j2 $ROOT/album";
+constexpr const char* kPictures = "batch/pictures.txt";
 
-// Gives the tree to "nobody" when the tests run as root, so that the program owns it.
-void GiveAway(const TempTree& tree) {
-  ASSERT_EQ(::geteuid() ? 0 : std::system(("chown -R nobody:nogroup " + tree.root()).c_str()), 0);
-}
-
-Lines LinesOf(const std::string& text) {
-  Lines lines;
-  std::istringstream in(text);
-  for (std::string line; std::getline(in, line);) lines.push_back(line);
-  return lines;
-}
-
-const TempTree& Home() {  // settings of its own, and what it printed on standard error
-  static const TempTree home;
-  return home;
-}
-
-// This build's snapnook-batch and its viewer pages, copied where "nobody" may run them: the
-// build may lie in a folder only root may enter, such as root's home.
-const std::string& Program() {
+// `line` run by sh in the tree's folder $ROOT, with settings of its own in $ROOT/config and
+// standard error to $ROOT/err; as nobody, who is given the tree, when the tests run as root.
+// Every wrapper execs what it runs. This build's snapnook-batch and its viewer pages are copied
+// where nobody may run them: the build may lie in a folder only root may enter, such as root's
+// home.
+std::string Command(const TempTree& tree, const std::string& line) {
   static const TempTree bin;
-  static const std::string program = [] {
-    const std::string copy = "cp -r " SNAPNOOK_BIN_DIR "/snapnook-batch " SNAPNOOK_BIN_DIR
-                             "/default " +
-                             bin.root() + " && chmod -R a+rX " + bin.root();
-    if (std::system(copy.c_str()) != 0) throw std::runtime_error("cannot copy snapnook-batch");
-    return bin.Path("snapnook-batch");
-  }();
-  return program;
-}
-
-// The command "snapnook-batch -q -j2 [options]" on the tree's album, after `wrapper`
-// ("prlimit --as=N "), as nobody when the tests run as root. Every wrapper execs what it runs.
-std::string Command(const TempTree& tree, const std::string& wrapper, const std::string& options) {
-  return "exec env HOME=" + Home().root() + " XDG_CONFIG_HOME=" + Home().root() + " " +
-         (::geteuid() ? "" : "setpriv --reuid=nobody --regid=nogroup --clear-groups ") + wrapper +
-         Program() + " -q -j2 " + options + tree.Path("album") + " >/dev/null 2>" +
-         Home().Path("err");
+  static const int copied =
+      std::system(("cp -r " SNAPNOOK_BIN_DIR "/snapnook-batch " SNAPNOOK_BIN_DIR "/default " +
+                   bin.root() + " && chmod -R a+rX " + bin.root())
+                      .c_str());
+  if (copied != 0) throw std::runtime_error("cannot copy snapnook-batch");
+  const bool root = ::geteuid() == 0;
+  return "export ROOT=" + tree.root() + " PATH=" + bin.root() + ":$PATH HOME=" + tree.root() +
+         " XDG_CONFIG_HOME=" + tree.Path("config") + "; " +
+         (root ? "chown -R nobody:nogroup $ROOT && exec setpriv --reuid=nobody --regid=nogroup "
+                 "--clear-groups "
+               : "exec ") +
+         line + " >/dev/null 2>$ROOT/err";
 }
 
 struct Result {
   int status;       // the exit status, 128 + N after signal N
-  std::string err;  // what it printed on standard error
+  std::string err;  // what it printed on standard error, the tree's folder as $ROOT
+  bool operator==(const Result&) const = default;
 };
 
-Result Ended(int raw) {
-  return {WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw), Home().ReadFile("err")};
+Result Ended(const TempTree& tree, int raw) {
+  std::string err = tree.ReadFile("err");
+  for (size_t at; (at = err.find(tree.root())) != std::string::npos;)
+    err.replace(at, tree.root().size(), "$ROOT");
+  return {WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw), err};
 }
 
-Result Batch(const TempTree& tree, const std::string& wrapper = "",
-             const std::string& options = "") {
-  return Ended(std::system(Command(tree, wrapper, options).c_str()));
-}
-
-// Two sets of eight 3000 x 2000 pictures; SET1 has a portrait picture and its sideways copy.
-// A fresh copy for each run.
-std::unique_ptr<TempTree> Fresh() {
-  static const auto pictures = [] {
-    auto tree = std::make_unique<TempTree>();
-    for (int i = 1; i <= 8; ++i) {
-      const std::string bytes =
-          testing::TestJpegBytes(3000, 2000, testing::PictureKind::kColour, 0, 60 + 3 * i);
-      for (const char* set : {"/SET1/BIG/IMG_", "/SET2/BIG/IMG_"})
-        tree->WriteFile("album" + (set + std::to_string(i)) + ".JPG", bytes);
-    }
-    testing::AddToTree(tree->root(), "album/SET1/BIG/IMG_9.JPG 2000x3000");
-    testing::AddToTree(tree->root(), "album/SET1/BIG/sideways/IMG_9.JPG 3000x2000");
-    return tree;
-  }();
-  auto tree = std::make_unique<TempTree>();
-  testing::CopyTree(pictures->root(), tree->root());
-  GiveAway(*tree);
-  return tree;
+Result Batch(const TempTree& tree, const std::string& line = kRun) {
+  return Ended(tree, std::system(Command(tree, line).c_str()));
 }
 
 // The album of an undisturbed run.
 const std::map<std::string, std::string>& Clean() {
   static const auto clean = [] {
-    const auto tree = Fresh();
+    const auto tree = testing::FreshTree(kPictures);
     EXPECT_EQ(Batch(*tree).status, 0);
     return tree->Snapshot("album");
   }();
@@ -130,41 +96,110 @@ void ExpectTheAlbumAgain(const TempTree& tree, const Lines& differences = {},
   EXPECT_EQ(testing::Differences(tree, "album", Clean(), false), Lines{});
 }
 
-// The rows of tests/data/reliability/refusals.txt.
-TEST(Batch, WhatCannotBeReadOrWrittenIsShownOnceAPassAndTheRestIsMade) {
-  std::ifstream table(SNAPNOOK_TEST_DATA "/reliability/refusals.txt");
-  int rows = 0;
-  for (std::string line; std::getline(table, line);) {
-    std::istringstream fields(line);
-    std::string path, mode, options, made, kept;
-    if (line.starts_with('#') || !(fields >> path >> mode >> options >> made >> kept)) continue;
-    SCOPED_TRACE(line);
-    ++rows;
-    const auto tree = Fresh();
-    tree->WriteFile("album/SET1/IMG_1.JPG", "an album picture of an earlier run");
-    const std::string changed = tree->Path("album/" + path);
-    ASSERT_EQ(::chmod(changed.c_str(), std::stoi(mode, nullptr, 8)), 0);
-    const Result result = Batch(*tree, "", options == "-" ? "" : options + " ");
-    ::chmod(changed.c_str(), fs::is_directory(changed) ? 0755 : 0644);
-    Lines expected;
-    for (std::string denied; fields >> denied;)
-      expected.push_back("Unexpected Error: Error: 70 - Permission denied: " +
-                         tree->Path("album/" + denied));
-    EXPECT_EQ(LinesOf(result.err), expected);
-    EXPECT_EQ(result.status, expected.empty() ? 0 : 1);
-    if (made != "-") {
-      EXPECT_EQ(testing::MadeCopies(tree->Path("album/" + made), "IMG_1.JPG"),
-                "288x216 74x55 640x480");
-    }
-    ExpectTheAlbumAgain(*tree, kept == "kept" ? Lines{"~album/SET1/IMG_1.JPG"} : Lines{});
+// A scenario's lines, "== NAME" first.
+struct Scenario {
+  Lines lines;
+  friend void PrintTo(const Scenario& scenario, std::ostream* out) { *out << scenario.lines[0]; }
+};
+
+std::vector<Scenario> ReadScenarios() {
+  std::vector<Scenario> all;
+  std::ifstream in(SNAPNOOK_TEST_DATA "/batch/scenarios.txt");
+  for (std::string line; std::getline(in, line);) {
+    if (line.starts_with("== ")) all.emplace_back();
+    if (!all.empty() && !line.empty() && !line.starts_with('#')) all.back().lines.push_back(line);
   }
-  EXPECT_EQ(rows, 5);
+  return all;
 }
+
+class Scenarios : public ::testing::TestWithParam<Scenario> {};
+
+TEST_P(Scenarios, EndAsWritten) {
+  auto tree = std::make_unique<TempTree>(), twin = std::make_unique<TempTree>();
+  Lines modes;  // to put back after the run
+  Lines shown, expected;
+  Result last{0, ""};
+  for (const std::string& line : GetParam().lines) {
+    const size_t blank = std::min(line.find(' '), line.size());
+    const std::string verb = line.substr(0, blank),
+                      rest = line.substr(blank + (blank < line.size()));
+    std::istringstream words(rest);
+    std::string path, kind;
+    int width = 0, height = 0;
+    size_t bytes = std::string::npos;
+    if (verb == "==") {
+      continue;  // the scenario's name
+    } else if (verb == ">") {
+      expected.push_back(rest);
+    } else if (verb == "tree") {
+      tree = testing::FreshTree(rest);
+    } else if (verb == "add") {
+      testing::AddToTree(tree->root(), rest);
+    } else if (verb == "jpeg") {
+      words >> path >> width >> height >> kind >> bytes;
+      const auto gray =
+          kind == "gray" ? testing::PictureKind::kGray : testing::PictureKind::kColour;
+      tree->WriteFile(path, testing::TestJpegBytes(width, height, gray).substr(0, bytes));
+    } else if (verb == "write" || verb == "has") {
+      words >> path;
+      const std::string text = testing::Unescaped(rest.substr(path.size() + 1));
+      if (verb == "write") tree->WriteFile(path, text);
+      EXPECT_TRUE(verb == "write" || tree->ReadFile(path).find(text) != std::string::npos) << line;
+    } else if (verb == "shell") {
+      ASSERT_EQ(std::system(("export ROOT=" + tree->root() + "; " + rest).c_str()), 0) << line;
+    } else if (verb == "without-address-sanitizer") {
+#ifdef __SANITIZE_ADDRESS__
+      GTEST_SKIP() << "AddressSanitizer reserves more address space than a limit allows";
+#endif
+    } else if (verb == "chmod") {
+      words >> kind >> path;
+      ASSERT_EQ(::chmod(tree->Path(path).c_str(), std::stoi(kind, nullptr, 8)), 0) << path;
+      modes.push_back(tree->Path(path));
+    } else if (verb == "run") {
+      last = Batch(*tree, rest);
+      for (const std::string& changed : modes)
+        ::chmod(changed.c_str(), fs::is_directory(changed) ? 0755 : 0644);
+      modes.clear();
+      shown.push_back("exit " + std::to_string(last.status));
+      std::istringstream err(last.err);
+      for (std::string message; std::getline(err, message);) shown.push_back(message);
+    } else if (verb == "made") {
+      for (const std::string& file : tree->Files()) {
+        if (!file.starts_with("album/") || file.find("BIG/") != std::string::npos) continue;
+        const testing::JpegFacts facts = testing::ReadJpegFacts(tree->Path(file));
+        shown.push_back(file + " " + std::to_string(facts.width) + "x" +
+                        std::to_string(facts.height));
+      }
+    } else if (verb == "copies") {
+      words >> path >> kind;
+      shown.push_back(testing::MadeCopies(tree->Path(path), kind));
+    } else if (verb == "twin") {
+      fs::copy(tree->root(), twin->root(), fs::copy_options::recursive);
+    } else if (verb == "same") {
+      const Result again = Batch(*twin, rest);
+      EXPECT_TRUE(again == last) << again.status << "\n" << again.err;
+      EXPECT_EQ(twin->Snapshot("album"), tree->Snapshot("album"));
+    } else if (verb == "gray" || verb == "colour") {
+      const auto mean = testing::ReadMeanColour(tree->Path(rest));
+      EXPECT_EQ(std::abs(mean.r - mean.b) > (verb == "gray" ? 2 : 10), verb == "colour") << rest;
+    } else if (verb == "again") {
+      Lines differences;
+      for (std::string difference; words >> difference;) differences.push_back(difference);
+      ExpectTheAlbumAgain(*tree, differences);
+    } else {
+      FAIL() << "not a scenario's line: " << line;
+    }
+  }
+  EXPECT_EQ(shown, expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Batch, Scenarios, ::testing::ValuesIn(ReadScenarios()),
+                         [](const auto& info) { return info.param.lines[0].substr(3); });
 
 // A run fills a tmpfs: every message is "Disk full"; with room again the next run makes the
 // album.
 TEST(Batch, AFullDiskIsShownAndNothingIsHalfWritten) {
-  const auto tree = Fresh();
+  const auto tree = testing::FreshTree(kPictures);
   const std::string album = tree->Path("album");
   fs::rename(album, tree->Path("pictures"));
   fs::create_directory(album);
@@ -175,8 +210,7 @@ TEST(Batch, AFullDiskIsShownAndNothingIsHalfWritten) {
     std::string path;
     ~Unmount() { ::umount2(path.c_str(), MNT_DETACH); }
   } unmount{album};
-  testing::CopyTree(tree->Path("pictures"), album);
-  GiveAway(*tree);
+  fs::copy(tree->Path("pictures"), album, fs::copy_options::recursive);
   // Fill the disk so that about half of what the run writes fits.
   size_t writes = 0;
   for (const auto& [path, bytes] : Clean())
@@ -186,38 +220,11 @@ TEST(Batch, AFullDiskIsShownAndNothingIsHalfWritten) {
   std::ofstream(album + "/filler") << std::string(st.f_bavail * st.f_frsize - writes / 2, 'f');
   const Result full = Batch(*tree);
   EXPECT_EQ(full.status, 1);
-  for (const std::string& line : LinesOf(full.err)) {
-    EXPECT_TRUE(line.starts_with("Unexpected Error: Error: 61 - Disk full: " + album + "/"))
-        << line;
+  std::istringstream lines(full.err);
+  for (std::string line; std::getline(lines, line);) {
+    EXPECT_TRUE(line.starts_with("Unexpected Error: Error: 61 - Disk full: $ROOT/album/")) << line;
   }
   fs::remove(album + "/filler");
-  ExpectTheAlbumAgain(*tree);
-}
-
-// In 300 MB of address space, a progressive 100-megapixel picture in a set of its own, whose
-// 300 MB of coefficients libjpeg must hold, is "Out of memory" naming it and the run fails;
-// never a crash. The other sets are made.
-TEST(Batch, UnderAMemoryLimitAPictureTooLargeIsOutOfMemoryAndTheRestIsMade) {
-#ifdef __SANITIZE_ADDRESS__
-  GTEST_SKIP() << "AddressSanitizer reserves more address space than the limit here";
-#endif
-  const auto tree = Fresh();
-  testing::AddToTree(tree->root(), "baseline.jpg 12000x8400");
-  tree->MakeDir("album/SET3/BIG");
-  const std::string huge = tree->Path("album/SET3/BIG/HUGE.JPG");
-  const std::string jpegtran = "jpegtran -progressive -outfile " + huge + " ";
-  ASSERT_EQ(std::system((jpegtran + tree->Path("baseline.jpg")).c_str()), 0);
-  GiveAway(*tree);
-  const Result r = Batch(*tree, "prlimit --as=" + std::to_string(300 << 20) + " ");
-  Lines shown;  // the messages, without the libraries' noise
-  for (const std::string& line : LinesOf(r.err)) {
-    if (line.find("Error: ") != std::string::npos) shown.push_back(line);
-  }
-  EXPECT_EQ(shown, Lines{"Unexpected Error: Error: 7 - Out of memory: " + huge});
-  EXPECT_EQ(r.status, 1);
-  EXPECT_EQ(testing::MadeCopies(tree->Path("album/SET3"), "HUGE.JPG"), "- - -");
-  fs::remove_all(tree->Path("album/SET3"));
-  fs::remove(tree->Path("baseline.jpg"));
   ExpectTheAlbumAgain(*tree);
 }
 
@@ -246,8 +253,8 @@ TEST_P(Signals, AnInterruptedRunLeavesWholeFilesOnly) {
   int stopped = 0;
   for (size_t part = 0; part < 8; ++part) {
     SCOPED_TRACE("part " + std::to_string(part + 1) + " of 8");
-    const auto tree = Fresh();
-    const std::string command = Command(*tree, "", "");
+    const auto tree = testing::FreshTree(kPictures);
+    const std::string command = Command(*tree, kRun);
     const pid_t child = ::fork();
     ASSERT_GE(child, 0);
     if (child == 0) {
@@ -259,7 +266,7 @@ TEST_P(Signals, AnInterruptedRunLeavesWholeFilesOnly) {
       std::this_thread::sleep_for(std::chrono::milliseconds(2));
     }
     const bool running = ::kill(child, signal) == 0 && ::waitpid(child, &raw, 0) == child;
-    const Result r = Ended(raw);
+    const Result r = Ended(*tree, raw);
     if (running && !(r.status == 0 && r.err.empty())) {  // or it finished first
       ++stopped;
       EXPECT_EQ(r.status, 128 + signal);

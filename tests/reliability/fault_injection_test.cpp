@@ -5,7 +5,6 @@
 
 #include <cerrno>
 #include <cstring>
-#include <iostream>
 #include <set>
 
 #include "core/traps.h"
@@ -18,26 +17,8 @@ namespace {
 
 using testing::TempTree;
 using testing::WholeRun;
+using Lines = std::vector<std::string>;
 using namespace testing::faults;
-
-// Two sets, one with a portrait picture and its sideways copy, one with a landscape picture in
-// a BIG folder without a sideways folder (whose lookup lists the folder), and the viewer pages
-// in a `default` folder beside the album; a fresh copy for every run.
-std::unique_ptr<TempTree> FreshTree() {
-  static const auto input = [] {
-    auto tree = std::make_unique<TempTree>();
-    // Pictures the size of the screen copy are the quickest to derive.
-    for (const char* line :
-         {"default/show480.html", "default/show640.html", "album/SET1/BIG/B.JPG 480x640",
-          "album/SET1/BIG/sideways/B.JPG 640x480", "album/SET2/BIG/C.jpg 640x480"}) {
-      testing::AddToTree(tree->root(), line);
-    }
-    return tree;
-  }();
-  auto tree = std::make_unique<TempTree>();
-  testing::CopyTree(input->root(), tree->root());
-  return tree;
-}
 
 // Whether the program lets this operation fail without a message: creating the output
 // folders, copying the viewer pages, the driver's probe of the source folder, the walk with
@@ -76,7 +57,7 @@ class FaultInjectionTest : public ::testing::TestWithParam<int> {};
 TEST_P(FaultInjectionTest, EveryFailingOperationIsShownOrIgnoredByDesignAndNothingIsLost) {
   FaultyFileSystem faulty;
   // The album of a run that never failed, and the operations it made, of every kind.
-  auto clean = FreshTree();
+  auto clean = testing::FreshTree("reliability/fault_tree.txt");
   const std::string clean_source = clean->Path("album");
   faulty.FailNever();
   WholeRun baseline(faulty, clean_source, 1);
@@ -90,15 +71,11 @@ TEST_P(FaultInjectionTest, EveryFailingOperationIsShownOrIgnoredByDesignAndNothi
   for (const FsCall& call : calls) kinds.insert(call.op);
   ASSERT_EQ(kinds.size(), 7u) << "an operation of some kind is never reached";
 
-  std::vector<std::string> problems;
-  long walked = 0;
-  for (size_t index = GetParam(); index < calls.size(); index += kShards, ++walked) {
+  for (size_t index = GetParam(); index < calls.size(); index += kShards) {
     const int err = std::vector{ENOSPC, EACCES, EIO}[index % 3];
-    const auto report = [&](const std::string& what) {
-      problems.push_back("#" + std::to_string(index + 1) + " " + FsOpName(calls[index].op) + " " +
-                         calls[index].path + " (" + std::strerror(err) + "): " + what);
-    };
-    auto tree = FreshTree();
+    SCOPED_TRACE("#" + std::to_string(index + 1) + " " + FsOpName(calls[index].op) + " " +
+                 calls[index].path + " (" + std::strerror(err) + ")");
+    auto tree = testing::FreshTree("reliability/fault_tree.txt");
     const std::string source = tree->Path("album");
     faulty.FailAt(static_cast<long>(index) + 1, err);
     WholeRun run(faulty, source, 1);
@@ -106,48 +83,29 @@ TEST_P(FaultInjectionTest, EveryFailingOperationIsShownOrIgnoredByDesignAndNothi
 
     // The run got to its end, the same operation failed, and it was shown unless the program
     // ignores it; nothing else was shown.
-    if (!run.window.enabled[Button::kLoad] || run.window.progress_visible || run.window.busy) {
-      report("the run did not end cleanly");
-    }
-    if (!faulty.failed() || faulty.failed()->op != calls[index].op) {
-      report("another operation failed, or none: the run is not repeatable");
-      continue;
-    }
-    int times = 0;
-    for (const testing::ShownMessage& message : run.window.messages) {
-      if (message.prompt == WalkErrorText(*faulty.failure()) &&
-          message.title == kUnexpectedErrorTitle) {
-        ++times;
-      } else {
-        report("unexpected message: " + message.title + ": " + message.prompt);
-      }
-    }
-    if ((times > 0) == SilentByDesign(calls, index, clean_source)) {
-      report(times ? "a failure the program ignores was shown" : "the failure was not shown");
-    }
+    EXPECT_TRUE(run.window.enabled[Button::kLoad] && !run.window.progress_visible &&
+                !run.window.busy)
+        << "the run did not end cleanly";
+    ASSERT_TRUE(faulty.failed() && faulty.failed()->op == calls[index].op)
+        << "another operation failed, or none: the run is not repeatable";
+    const Lines shown = run.window.UnexpectedErrors();
+    EXPECT_EQ(shown.size(), run.window.messages.size()) << run.window.messages[0].title;
+    EXPECT_EQ(shown, Lines(shown.size(), WalkErrorText(*faulty.failure())));
+    EXPECT_EQ(shown.empty(), SilentByDesign(calls, index, clean_source));
 
     // Nothing half-written: no temporary names; every file is the one a clean run makes, but
     // for a page, which may be any whole one; no file a clean run does not make; BIG whole.
-    for (const std::string& temp : testing::TemporaryNamesBelow(*tree)) {
-      report("temporary file left: " + temp);
-    }
-    for (const std::string& difference : testing::Differences(*tree, "album", album, true)) {
-      report("not as a clean run leaves it: " + difference);
-    }
+    EXPECT_EQ(testing::TemporaryNamesBelow(*tree), Lines{});
+    EXPECT_EQ(testing::Differences(*tree, "album", album, true), Lines{});
 
     // A second run without the fault makes the album of a run that never failed.
     faulty.FailNever();
     WholeRun again(faulty, source, 1);
     again.Run();
-    if (!again.window.messages.empty()) report("again: " + again.window.messages[0].prompt);
-    for (const std::string& difference : testing::Differences(*tree, "album", album, false)) {
-      report("not as a clean run makes it after a second run: " + difference);
-    }
+    EXPECT_TRUE(again.window.messages.empty()) << again.window.messages[0].prompt;
+    EXPECT_EQ(testing::Differences(*tree, "album", album, false), Lines{});
+    if (HasFailure()) return;  // the first point that fails is enough to look into
   }
-
-  std::cout << "[ fault injection ] shard " << GetParam() + 1 << " of " << kShards << ": " << walked
-            << " of " << calls.size() << " points, " << problems.size() << " problems\n";
-  for (size_t i = 0; i < problems.size() && i < 40; ++i) ADD_FAILURE() << problems[i];
 }
 
 INSTANTIATE_TEST_SUITE_P(Shards, FaultInjectionTest, ::testing::Range(0, kShards));

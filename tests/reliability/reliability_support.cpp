@@ -3,6 +3,7 @@
 #include <vips/vips.h>
 
 #include <filesystem>
+#include <fstream>
 
 #include "run/run_driver.h"
 #include "support/test_pictures.h"
@@ -25,8 +26,19 @@ void WholeRun::Run() {
   RunCreatePictures(session, ClosingQuestion::kSkip);
 }
 
-void CopyTree(const std::string& from, const std::string& to) {
-  fs::copy(from, to, fs::copy_options::recursive | fs::copy_options::copy_symlinks);
+std::unique_ptr<TempTree> FreshTree(const std::string& listing) {
+  static std::map<std::string, std::unique_ptr<TempTree>> made;
+  std::unique_ptr<TempTree>& from = made[listing];
+  if (!from) {
+    from = std::make_unique<TempTree>();
+    std::ifstream lines(SNAPNOOK_TEST_DATA "/" + listing);
+    for (std::string line; std::getline(lines, line);) {
+      if (!line.empty() && !line.starts_with('#')) AddToTree(from->root(), line);
+    }
+  }
+  auto tree = std::make_unique<TempTree>();
+  fs::copy(from->root(), tree->root(), fs::copy_options::recursive);
+  return tree;
 }
 
 std::vector<std::string> TemporaryNamesBelow(const TempTree& tree) {

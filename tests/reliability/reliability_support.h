@@ -3,6 +3,7 @@
 #pragma once
 
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -23,8 +24,9 @@ struct WholeRun {
   Session session;
 };
 
-/// Copies the tree `from` into the folder `to`, symbolic links as links.
-void CopyTree(const std::string& from, const std::string& to);
+/// A fresh copy of the tree of the listing tests/data/`listing` (lines as AddToTree takes them),
+/// which is made once.
+std::unique_ptr<TempTree> FreshTree(const std::string& listing);
 
 /// The files below the tree under the temporary name of an unfinished write.
 std::vector<std::string> TemporaryNamesBelow(const TempTree& tree);
