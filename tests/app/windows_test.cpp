@@ -15,7 +15,6 @@
 #include "dialogs/dialog_font.h"
 #include "settings/qsettings_store.h"
 #include "support/temp_tree.h"
-#include "support/test_pictures.h"
 
 using namespace snapnook;
 using namespace snapnook::testing;
@@ -257,9 +256,7 @@ TEST_F(WindowsTest, RunsTakeTheWindowsValuesAndShowTheirProgress) {
   Click(&w, "cmdLoad");
   EXPECT_EQ(stored.value("Snapnook/copyrightLink"), "https://anna.example/album");
 
-  tree.MakeDir("SET1/BIG");
-  for (int i = 1; i <= 11; ++i)
-    WriteTestJpeg(tree.Path("SET1/BIG/P" + std::to_string(i) + ".JPG"), 40, 30);
+  AddToTree(tree.root(), "SET1/BIG/P{1..11}.JPG 40x30");
   Type("txtSourceDir", QString::fromStdString(tree.root()));
   Type("txtTitle", "Trip to Crete");
   W<QCheckBox>("chk640")->setChecked(false);

@@ -1,9 +1,9 @@
 #include "support/temp_tree.h"
 
-#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <regex>
 #include <stdexcept>
 
 #include "support/test_pictures.h"
@@ -20,27 +20,19 @@ std::string Unescaped(std::string text) {
 }
 
 void AddToTree(const std::string& root, const std::string& line) {
-  std::string path = line;
-  int width = 0, height = 0, end = 0;
-  const size_t blank = line.rfind(' ');
-  if (blank != std::string::npos &&
-      std::sscanf(line.c_str() + blank, " %dx%d%n", &width, &height, &end) == 2 &&
-      blank + end == line.size()) {
-    path.resize(blank);
-  }
-  path = Unescaped(path);
-  int first = 1, last = 1;
-  const size_t open = path.find('{');
-  const bool numbered =
-      open != std::string::npos && std::sscanf(path.c_str() + open, "{%d..%d}", &first, &last) == 2;
-  for (int i = first; i <= last; ++i) {
+  static const std::regex kLine(R"((.*?)(?: (\d+)x(\d+))?)"), kRange(R"(\{(\d+)\.\.(\d+)\})");
+  std::smatch parts, range;
+  std::regex_match(line, parts, kLine);
+  const std::string path = Unescaped(parts[1]);
+  const bool numbered = std::regex_search(path, range, kRange);
+  const int last = numbered ? std::stoi(range[2]) : 1;
+  for (int i = numbered ? std::stoi(range[1]) : 1; i <= last; ++i) {
     const std::string name =
-        numbered ? path.substr(0, open) + std::to_string(i) + path.substr(path.find('}') + 1)
-                 : path;
+        numbered ? range.prefix().str() + std::to_string(i) + range.suffix().str() : path;
     const fs::path at = fs::path(root) / name;
     fs::create_directories(name.ends_with('/') ? at : at.parent_path());
-    if (width > 0) {
-      WriteTestJpeg(at, width, height);
+    if (parts[2].matched) {
+      WriteTestJpeg(at, std::stoi(parts[2]), std::stoi(parts[3]));
     } else if (!name.ends_with('/')) {
       std::ofstream(at, std::ios::binary) << name;
     }
