@@ -216,14 +216,14 @@ TEST_P(GoldenAlbumTest, ShowsAndWritesExactlyWhatItShould) {
   }
   // The album's files as they are (those compared), and as they should be.
   const auto read = [&](const fs::path& folder) {
-    std::map<std::string, std::string> files;
+    std::map<std::string, std::string> found;
     std::error_code none;  // expected/ is missing where the runs leave no file
     for (const auto& entry : fs::directory_iterator(folder, none)) {
       const std::string name = entry.path().filename();
       if (entry.is_regular_file() && (compare.empty() || compare.contains(name)))
-        files[name] = ReadAll(entry.path());
+        found[name] = ReadAll(entry.path());
     }
-    return files;
+    return found;
   };
   auto made = read(album);
   if (std::getenv("SNAPNOOK_UPDATE_GOLDEN")) {
