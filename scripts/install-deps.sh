@@ -7,7 +7,7 @@ set -euo pipefail
 
 packages=(
   build-essential cmake ninja-build pkg-config clang-format
-  libvips-dev libturbojpeg0-dev libvips-tools libjpeg-turbo-progs libimage-exiftool-perl
+  libvips-dev libturbojpeg0-dev libsqlite3-dev libvips-tools libjpeg-turbo-progs libimage-exiftool-perl
   qt6-base-dev qt6-base-dev-tools libgl-dev
   libgtest-dev libgmock-dev
   xvfb xdotool x11-utils imagemagick

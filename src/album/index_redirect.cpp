@@ -35,8 +35,8 @@ void WriteIndexRedirect(Session& session) {
   std::string text;
   for (const std::string& line : lines) text += PageText(line) + "\r\n";
 
-  std::unique_ptr<OutputFile> file =
-      session.fs.CreateFile(session.state.SourceFolder + "/index.html");
+  std::unique_ptr<OutputFile> file = session.Files().CreateFile(
+      session.state.SourceFolder + "/index.html", Origin::Of(Origin::Role::kPage));
   file->Write(text);
   file->Commit();
 }

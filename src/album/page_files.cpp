@@ -10,7 +10,7 @@ void PageFiles::Open(PageFile which, const std::string& path) {
   slot.open = true;
   slot.path = path;
   try {
-    slot.file = fs_.CreateFile(path);
+    slot.file = files_.CreateFile(path, Origin::Of(Origin::Role::kPage));
   } catch (...) {
     slot.failure = CurrentFailure(path);
     throw;

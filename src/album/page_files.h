@@ -8,8 +8,8 @@
 #include <string>
 #include <string_view>
 
+#include "core/album_files.h"
 #include "core/error.h"
-#include "core/file_system.h"
 
 namespace snapnook {
 
@@ -26,7 +26,7 @@ enum class PageFile : std::int16_t {
 /// the end of a build for every page still open.
 class PageFiles {
  public:
-  explicit PageFiles(FileSystem& fs) : fs_(fs) {}
+  explicit PageFiles(AlbumFiles& files) : files_(files) {}
   PageFiles(const PageFiles&) = delete;
   PageFiles& operator=(const PageFiles&) = delete;
 
@@ -68,7 +68,7 @@ class PageFiles {
   Slot& SlotOf(PageFile which) { return slots_[static_cast<size_t>(which) - 1]; }
   const Slot& SlotOf(PageFile which) const { return slots_[static_cast<size_t>(which) - 1]; }
 
-  FileSystem& fs_;
+  AlbumFiles& files_;
   std::array<Slot, 3> slots_;
 };
 

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "core/config.h"
 
@@ -24,6 +25,15 @@ inline int PagesFor(int pictures) {
 /// The file name of numbered page `page`: "page01.htm"; 0 names the index page "page00.htm".
 inline std::string PageFileName(int page) {
   return "page" + Format00(page) + ".htm";
+}
+
+/// The pages of a classic album of `pages` numbered pages, as file names in the album folder:
+/// index.html, the index and DjVu pages, the viewer pages and the numbered pages.
+inline std::vector<std::string> ClassicAlbumPages(int pages) {
+  std::vector<std::string> names = {"index.html", "page00.htm", "page00a.htm", "show480.html",
+                                    "show640.html"};
+  for (int page = 1; page <= pages; ++page) names.push_back(PageFileName(page));
+  return names;
 }
 
 }  // namespace snapnook

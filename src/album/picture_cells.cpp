@@ -8,8 +8,8 @@
 #include "album/page_names.h"
 #include "album/web_path.h"
 #include "core/config.h"
-#include "core/folder_lookup.h"
 #include "core/page_text.h"
+#include "pictures/set_layout.h"
 
 namespace snapnook {
 namespace {
@@ -17,12 +17,6 @@ namespace {
 constexpr const char* kSpacerCell1 = "\t\t<td>&nbsp;</td>";  // in a numbered page's row
 constexpr const char* kSpacerCell2 = "\t<td>&nbsp;</td>";    // in the index and DjVu pages
 constexpr int kSpacerRowCells = 19;
-
-// The name of `name`'s folder in `parent` as it is spelled on disk, so that a link reaches it
-// on a server that minds letter case; `name` itself when there is no such folder.
-std::string SpelledOnDisk(FileSystem& fs, const std::string& parent, const std::string& name) {
-  return FindFolderIgnoringCase(fs, parent, name).value_or(name);
-}
 
 }  // namespace
 

@@ -25,16 +25,18 @@ void WriteSitePages(Session& session) {
   session.state.SourceFolder = source;
   std::string folder;
   std::vector<std::string> candidates;
-  if (!ShowOnFailure(session.window, source, [&] {
+  // Beside the album, and not part of it: the record does not keep them.
+  AlbumFiles files(session.fs, source, nullptr);
+  if (!ShowOnFailure(session, source, [&] {
         folder = SitePagesFolder(source);
         candidates = DefaultFolderCandidates(session);
-        session.fs.CreateDirectory(folder);
+        files.CreateDirectory(folder);
       })) {
     return;
   }
   for (const char* page : kSitePages) {
     const std::string target = folder + "/" + page;
-    ShowOnFailure(session.window, target, [&] {
+    ShowOnFailure(session, target, [&] {
       if (session.fs.IsFile(target)) return;
       // Where no candidate holds the page, reading the shipped one says what is missing.
       std::string from = candidates.empty() ? std::string(page) : candidates.back() + "/" + page;
@@ -44,7 +46,7 @@ void WriteSitePages(Session& session) {
           break;
         }
       }
-      session.fs.CopyFile(from, target);
+      files.CopyFile(from, target);
     });
   }
 }

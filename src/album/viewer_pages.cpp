@@ -39,7 +39,8 @@ void CopyViewerPages(Session& session) {
   if (!folder) return;
   for (const char* page : kViewerPages) {
     PassOver([&] {
-      session.fs.CopyFile(*folder + "/" + page, session.state.SourceFolder + "/" + page);
+      session.Files().CopyFile(*folder + "/" + page, session.state.SourceFolder + "/" + page,
+                               Origin::Of(Origin::Role::kViewer));
     });
   }
 }

@@ -196,9 +196,9 @@ void Form1::CreatePictures() {
   running_ = true;
   bool abandoned = false;
   try {
-    RunCreatePictures(session_);
+    abandoned = RunCreatePictures(session_).ended == RunOutcome::Ended::kInterrupted;
   } catch (const RunInterrupted&) {
-    abandoned = true;
+    abandoned = true;  // stopped outside the passes (at the closing question)
   }
   running_ = false;
   if (abandoned || end_requested_) {

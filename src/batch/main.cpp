@@ -16,6 +16,7 @@
 #include "core/interrupts.h"
 #include "core/session.h"
 #include "core/traps.h"
+#include "run/album_record.h"
 #include "run/check.h"
 #include "run/run_driver.h"
 #include "run/startup.h"
@@ -94,6 +95,7 @@ class CopyrightFields : public StartupWindow {
 
 struct Options {
   TerminalWindow::Fields fields;
+  std::optional<std::string> title;
   std::optional<std::string> copyright;
   std::optional<std::string> copyright_link;
   int jobs = 0;
@@ -141,7 +143,8 @@ std::optional<int> Parse(int argc, char** argv, Options& options) {
       std::printf("snapnook-batch %s\n", std::string(kVersionText).c_str());
       return kExitOk;
     } else if (arg == "--title") {
-      if (!value(options.fields.title)) return UsageError("--title needs a value");
+      if (!value(text)) return UsageError("--title needs a value");
+      options.title = text;
     } else if (arg == "--copyright") {
       if (!value(text)) return UsageError("--copyright needs a value");
       options.copyright = text;
@@ -184,13 +187,19 @@ std::optional<int> Parse(int argc, char** argv, Options& options) {
   return std::nullopt;
 }
 
-// Whether the run refused the source folder (none, missing, or a BIG folder): then nothing is
-// written, beside it either.
-bool RefusedSource(const TerminalWindow& window) {
-  for (const std::string& title : window.message_titles()) {
-    if (title == kNoSourceTitle || title == kOriginalsTitle) return true;
-  }
-  return false;
+std::string Count(int n, const char* one, const char* many) {
+  return std::to_string(n) + " " + (n == 1 ? one : many);
+}
+
+// The run in one line: what it made and left, what it passed over and how many errors it
+// showed.
+std::string Summary(const RunTally& tally) {
+  std::string line = "Summary: " + Count(tally.sets, "set", "sets") + ", " +
+                     Count(tally.made, "picture made", "pictures made") + ", " +
+                     std::to_string(tally.up_to_date) + " up to date, " +
+                     std::to_string(tally.passed_over) + " passed over";
+  if (tally.passed_over > 0) line += " (--check names them)";
+  return line + ", " + Count(tally.errors, "error", "errors");
 }
 
 std::string ProgramFolder() {
@@ -215,8 +224,16 @@ int main(int argc, char** argv) {
   CopyrightFields remembered_fields;
   SetDefaults(startup, remembered_fields);
   LoadSettings(startup, settings, remembered_fields);
-  options.fields.copyright = options.copyright.value_or(remembered_fields.holder);
-  options.fields.copyright_link = options.copyright_link.value_or(remembered_fields.link);
+  // A text not given is the album's last run's, as its record keeps it.
+  std::optional<LastRun> last;
+  if (!options.title || !options.copyright || !options.copyright_link) {
+    last = AlbumRecord::ReadLastRun(options.fields.source_dir);
+  }
+  options.fields.title = options.title.value_or(last ? last->title : "");
+  options.fields.copyright =
+      options.copyright.value_or(last ? last->copyright : remembered_fields.holder);
+  options.fields.copyright_link =
+      options.copyright_link.value_or(last ? last->copyright_link : remembered_fields.link);
 
   const bool progress = !options.quiet && ::isatty(STDERR_FILENO);
   // A check's report is one stream: its messages go with its findings.
@@ -237,31 +254,46 @@ int main(int argc, char** argv) {
   // not written, and no temporary file is left.
   CatchInterrupts();
   CleanUpOnCrash();
+  using Ended = RunOutcome::Ended;
+  RunOutcome outcome;
   try {
     if (options.run.check) {
-      CheckAlbum(session);
+      outcome = CheckAlbum(session);
     } else {
-      RunCreatePictures(session, ClosingQuestion::kSkip);
+      outcome = RunCreatePictures(session, ClosingQuestion::kSkip);
       // Only a run that writes the album writes them: --check writes nothing.
-      if (options.site_pages && !CaughtInterrupt() && !RefusedSource(window)) {
+      if (options.site_pages && outcome.ended == Ended::kRan) {
+        const int shown = session.tally.errors;
         WriteSitePages(session);
+        outcome.tally.errors += session.tally.errors - shown;
       }
     }
-  } catch (const RunInterrupted&) {
+  } catch (const RunInterrupted& stop) {
+    outcome.ended = Ended::kInterrupted;
+    outcome.signal = stop.signal;
   } catch (...) {
+    ++outcome.tally.errors;
     window.ShowMessage(WalkErrorText(CurrentFailure(options.fields.source_dir)),
                        kUnexpectedErrorTitle, kMsgOkOnly);
   }
   window.FinishProgress();
-  if (const int signal = CaughtInterrupt()) {
+  if (!options.run.check &&
+      (outcome.ended == Ended::kRan || outcome.ended == Ended::kInterrupted)) {
+    std::printf("%s\n", Summary(outcome.tally).c_str());
+    std::fflush(stdout);
+  }
+  if (const int signal =
+          outcome.ended == Ended::kInterrupted ? outcome.signal : CaughtInterrupt()) {
     std::fputs("Interrupted\n", stderr);
     return 128 + signal;
   }
-
-  int status = kExitOk;
-  for (const std::string& title : window.message_titles()) {
-    if (title == kNoSourceTitle || title == kOriginalsTitle) return kExitUsage;
-    status = kExitErrorsShown;
+  switch (outcome.ended) {
+    case Ended::kNoSource:
+    case Ended::kOriginals:
+      return kExitUsage;
+    case Ended::kBusy:
+      return kExitErrorsShown;
+    default:
+      return outcome.tally.errors > 0 ? kExitErrorsShown : kExitOk;
   }
-  return status;
 }

@@ -80,7 +80,6 @@ int TerminalWindow::ShowMessage(const std::string& prompt, const std::string& ti
   FinishProgress();
   std::fprintf(err_, "%s: %s\n", title.c_str(), prompt.c_str());
   std::fflush(err_);
-  message_titles_.push_back(title);
   return code == kMsgQuestionYesNo ? kMsgAnswerNo : kMsgAnswerOk;
 }
 

@@ -28,9 +28,6 @@ class TerminalWindow : public MainWindow {
   /// `progress` is true.
   TerminalWindow(Fields fields, std::FILE* err, bool progress, std::FILE* out = stdout);
 
-  /// The titles of the message boxes shown, in order.
-  const std::vector<std::string>& message_titles() const { return message_titles_; }
-
   /// Clears the progress line, if one is drawn.
   void FinishProgress();
 
@@ -66,7 +63,6 @@ class TerminalWindow : public MainWindow {
   float progress_value_ = 0;
   std::string status_;
   std::chrono::steady_clock::time_point last_draw_{};
-  std::vector<std::string> message_titles_;
 };
 
 }  // namespace snapnook

@@ -25,6 +25,10 @@ namespace {
 constexpr std::string_view kTempPrefix = ".snapnook-";
 constexpr std::string_view kTempSuffix = ".tmp";
 
+std::int64_t Nanoseconds(const timespec& t) {
+  return static_cast<std::int64_t>(t.tv_sec) * 1'000'000'000 + t.tv_nsec;
+}
+
 std::string FolderOf(const std::string& path) {
   const auto slash = path.find_last_of('/');
   if (slash == std::string::npos) return ".";
@@ -70,13 +74,6 @@ std::vector<std::string_view> PartsOf(std::string_view path) {
     parts.push_back(part);
   }
   return parts;
-}
-
-std::string AbsolutePath(const std::string& path) {
-  if (path.starts_with('/')) return path;
-  char cwd[PATH_MAX];
-  if (::getcwd(cwd, sizeof cwd) == nullptr) return path;
-  return std::string(cwd) + "/" + path;
 }
 
 class PosixFolderLock : public FolderLock {
@@ -130,11 +127,9 @@ LiveTemporaries live_temporaries;
 
 class PosixOutputFile : public OutputFile {
  public:
-  PosixOutputFile(std::string path, std::string temp, int fd)
-      : path_(std::move(path)),
-        temp_(std::move(temp)),
-        fd_(fd),
-        live_(live_temporaries.Add(temp_)) {}
+  // `live` is the temporary file's slot among the live ones, taken before it was made.
+  PosixOutputFile(std::string path, std::string temp, int fd, int live)
+      : path_(std::move(path)), temp_(std::move(temp)), fd_(fd), live_(live) {}
 
   ~PosixOutputFile() override {
     if (fd_ >= 0) ::close(fd_);
@@ -148,14 +143,18 @@ class PosixOutputFile : public OutputFile {
     if (buffer_.size() >= kFlushSize) Flush();
   }
 
-  void Commit() override {
+  FileStamp Commit() override {
     if (fd_ < 0) throw ErrorFromErrno(EBADF, IoAction::kWrite, path_);
     Flush();
+    // The file as written: a rename changes neither its size nor its modification time.
+    struct stat st {};
+    if (::fstat(fd_, &st) != 0) Fail(errno);
     const int fd = fd_;
     fd_ = -1;
     if (::close(fd) != 0) Fail(errno);
     if (::rename(temp_.c_str(), path_.c_str()) != 0) Fail(errno);
     committed_ = true;
+    return {static_cast<std::uint64_t>(st.st_size), Nanoseconds(st.st_mtim)};
   }
 
   const std::string& path() const override { return path_; }
@@ -198,6 +197,32 @@ struct DirCloser {
 };
 
 }  // namespace
+
+std::string AbsolutePath(const std::string& path) {
+  if (path.starts_with('/')) return path;
+  char cwd[PATH_MAX];
+  if (::getcwd(cwd, sizeof cwd) == nullptr) return path;
+  return std::string(cwd) + "/" + path;
+}
+
+std::string NormalPath(const std::string& path) {
+  const std::string absolute = AbsolutePath(path);
+  std::string normal;
+  for (std::string_view part : PartsOf(absolute)) {
+    normal += "/";
+    normal += part;
+  }
+  return normal.empty() ? "/" : normal;
+}
+
+std::optional<std::string> RelativePath(const std::string& folder, const std::string& path) {
+  const std::string base = NormalPath(folder);
+  const std::string full = NormalPath(path);
+  if (full == base) return std::string();
+  const std::string prefix = base == "/" ? base : base + "/";
+  if (!full.starts_with(prefix)) return std::nullopt;
+  return full.substr(prefix.size());
+}
 
 bool MatchesPattern(std::string_view name, std::string_view pattern) {
   // Iterative glob with backtracking to the last "*".
@@ -243,64 +268,6 @@ std::optional<std::string> OriginalsFolderOn(std::string_view album, std::string
     if (i >= first && IsOriginalsName(parts[i])) return path;
   }
   return std::nullopt;
-}
-
-void FileSystem::SetAlbumFolder(const std::string& folder) {
-  album_ = AbsolutePath(folder);
-  album_real_ = ResolvedPath(folder);
-  swept_.clear();
-}
-
-void FileSystem::ClearAlbumFolder() {
-  album_.clear();
-  album_real_.clear();
-  swept_.clear();
-}
-
-std::optional<std::string> FileSystem::OriginalsFolderFor(const std::string& folder) {
-  // The path as written, and where its links lead: a folder of originals reached through a
-  // link named like anything else is still one, and so is a link named like one.
-  if (auto found = OriginalsFolderOn(album_, AbsolutePath(folder))) return found;
-  return OriginalsFolderOn(album_real_, ResolvedPath(folder));
-}
-
-void FileSystem::GuardOriginals(const std::string& folder) {
-  if (OriginalsFolderFor(folder)) {
-    throw SnapError(kErrPermissionDenied,
-                    "Permission denied: " + folder + " is an original picture folder");
-  }
-}
-
-bool FileSystem::HoldsOriginals(const std::string& folder) {
-  return OriginalsFolderFor(folder).has_value();
-}
-
-void FileSystem::CreateDirectory(const std::string& path) {
-  GuardOriginals(path);
-  DoCreateDirectory(path);
-}
-
-std::unique_ptr<OutputFile> FileSystem::CreateFile(const std::string& path) {
-  const std::string folder = FolderOf(path);
-  GuardOriginals(folder);
-  if (swept_.insert(folder).second) SweepTemporaries(folder);
-  return DoCreateFile(path);
-}
-
-void FileSystem::RemoveFile(const std::string& path) {
-  GuardOriginals(FolderOf(path));
-  DoRemoveFile(path);
-}
-
-void FileSystem::WriteFile(const std::string& path, std::span<const unsigned char> bytes) {
-  auto file = CreateFile(path);
-  file->Write(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
-  file->Commit();
-}
-
-void FileSystem::CopyFile(const std::string& from, const std::string& to) {
-  const std::vector<unsigned char> bytes = ReadFile(from);
-  WriteFile(to, bytes);
 }
 
 std::vector<std::string> RealFileSystem::ListEntries(const std::string& folder) {
@@ -381,9 +348,15 @@ std::unique_ptr<OutputFile> RealFileSystem::DoCreateFile(const std::string& path
     throw ErrorFromErrno(EISDIR, IoAction::kWrite, path);
   }
   const std::string temp = TemporaryPathFor(path);
+  // Known as live before it exists, so that a process going down at any moment removes it.
+  const int live = live_temporaries.Add(temp);
   const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-  if (fd < 0) throw ErrorFromErrno(errno, IoAction::kWrite, path);
-  return std::make_unique<PosixOutputFile>(path, temp, fd);
+  if (fd < 0) {
+    const int err = errno;
+    live_temporaries.Remove(live);
+    throw ErrorFromErrno(err, IoAction::kWrite, path);
+  }
+  return std::make_unique<PosixOutputFile>(path, temp, fd, live);
 }
 
 void RealFileSystem::DoRemoveFile(const std::string& path) {
@@ -402,13 +375,16 @@ void RealFileSystem::SweepTemporaries(const std::string& folder) {
   }
 }
 
-std::optional<FileTimes> RealFileSystem::Times(const std::string& path) {
+std::optional<FileStat> RealFileSystem::Stat(const std::string& path) {
   struct stat st {};
   if (::stat(path.c_str(), &st) != 0) return std::nullopt;
-  const auto nanoseconds = [](const timespec& t) {
-    return static_cast<std::int64_t>(t.tv_sec) * 1'000'000'000 + t.tv_nsec;
-  };
-  return FileTimes{nanoseconds(st.st_mtim), nanoseconds(st.st_ctim)};
+  FileStat stat;
+  stat.id = {static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
+  stat.size = static_cast<std::uint64_t>(st.st_size);
+  stat.times = {Nanoseconds(st.st_mtim), Nanoseconds(st.st_ctim)};
+  stat.is_file = S_ISREG(st.st_mode);
+  stat.is_directory = S_ISDIR(st.st_mode);
+  return stat;
 }
 
 bool RealFileSystem::Writable(const std::string& folder) {

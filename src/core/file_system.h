@@ -12,11 +12,20 @@
 
 namespace snapnook {
 
+class SharedReads;
+
 /// A folder's identity on its device, for the walk's cycle guard.
 struct FileId {
   std::uint64_t device = 0;
   std::uint64_t inode = 0;
   bool operator==(const FileId&) const = default;
+};
+
+/// A file as it was written: its size and modification time once it was complete.
+struct FileStamp {
+  std::uint64_t size = 0;
+  std::int64_t modified = 0;  // nanoseconds since the epoch
+  bool operator==(const FileStamp&) const = default;
 };
 
 /// A file being written. Its bytes go to a temporary name in the target folder; Commit() puts
@@ -28,9 +37,10 @@ class OutputFile {
   virtual ~OutputFile() = default;
   /// Appends bytes. Throws SnapError (61 disk full, 70, 75).
   virtual void Write(std::string_view bytes) = 0;
-  /// Flushes, closes and renames the file into place. Throws SnapError; after a failure the
-  /// temporary file is gone and the old file is untouched.
-  virtual void Commit() = 0;
+  /// Flushes, closes and renames the file into place, and tells its size and modification time
+  /// as written. Throws SnapError; after a failure the temporary file is gone and the old file
+  /// is untouched.
+  virtual FileStamp Commit() = 0;
   /// The real name the file will get.
   virtual const std::string& path() const = 0;
 };
@@ -39,6 +49,15 @@ class OutputFile {
 struct FileTimes {
   std::int64_t modified = 0;  // the content
   std::int64_t changed = 0;   // the content or the entry (renamed, replaced, permissions)
+};
+
+/// What the file system tells of a file (following links): its identity, size and times.
+struct FileStat {
+  FileId id;
+  std::uint64_t size = 0;
+  FileTimes times;
+  bool is_file = false;
+  bool is_directory = false;
 };
 
 /// Holds a folder for one run: another run asking for the same folder is refused until this
@@ -51,14 +70,12 @@ class FolderLock {
 /// Every operation on files and folders that the program makes. Paths are byte strings.
 /// Operations that fail throw SnapError with the numbers of error.h, naming the path.
 ///
-/// Every write goes through this class's own CreateDirectory, CreateFile and RemoveFile, which
-/// guard the originals: nothing is created, written or removed at or below a folder of originals
-/// (a folder whose name ends with "BIG" in any letter case) from the album folder down, whatever
-/// a caller takes the folder for. Such a write throws error 70 "Permission denied: FOLDER is an
-/// original picture folder". The folders are judged by the path as written and by the path its
-/// links lead to; a path outside the album folder (by its text, or where its links lead) is
-/// judged whole. Before SetAlbumFolder (or after ClearAlbumFolder), every path is judged whole.
-/// Implementations provide the unguarded operations (Do...).
+/// Reads are public. Writes are not: every file and folder a run makes or removes goes through
+/// the run's AlbumFiles (core/album_files.h), which guards the originals and records what was
+/// written before it calls the unguarded operations here (Do...).
+///
+/// The reads of RealFileSystem may be made from several threads at once; SharedReads() gives
+/// the view that is safe to read that way for any file system.
 class FileSystem {
  public:
   virtual ~FileSystem() = default;
@@ -81,9 +98,14 @@ class FileSystem {
   /// The whole content of a file.
   virtual std::vector<unsigned char> ReadFile(const std::string& path) = 0;
 
+  /// What `path` is (following links), or nothing when it cannot be examined. Never throws.
+  virtual std::optional<FileStat> Stat(const std::string& path) = 0;
   /// The times of a file (following links), or nothing when it cannot be examined. Never
   /// throws.
-  virtual std::optional<FileTimes> Times(const std::string& path) = 0;
+  std::optional<FileTimes> Times(const std::string& path) {
+    const std::optional<FileStat> stat = Stat(path);
+    return stat ? std::optional(stat->times) : std::nullopt;
+  }
 
   /// Whether this process may create and remove entries in the folder `folder`. Never throws.
   virtual bool Writable(const std::string& folder) = 0;
@@ -100,46 +122,38 @@ class FileSystem {
   /// folder itself).
   virtual std::unique_ptr<FolderLock> LockFolder(const std::string& folder) = 0;
 
-  /// The album folder: folders of originals are looked for from it down (its own name
-  /// included). Starts the run's writes afresh (see SweepTemporaries).
-  void SetAlbumFolder(const std::string& folder);
-  void ClearAlbumFolder();
-
-  /// Throws error 70 when a write into `folder` would touch originals (see the class).
-  void GuardOriginals(const std::string& folder);
-  /// Whether a write into `folder` would touch originals. Never throws.
-  bool HoldsOriginals(const std::string& folder);
-
-  /// Creates one folder; an existing folder is no error.
-  void CreateDirectory(const std::string& path);
-  /// Starts writing `path` (see OutputFile). Throws when the temporary file cannot be made.
-  std::unique_ptr<OutputFile> CreateFile(const std::string& path);
-  /// Removes one file (not a folder).
-  void RemoveFile(const std::string& path);
-  /// Writes a whole file in one go, atomically.
-  void WriteFile(const std::string& path, std::span<const unsigned char> bytes);
-  /// Copies a file, replacing the target atomically.
-  void CopyFile(const std::string& from, const std::string& to);
+  /// The reads of this file system that may be made from several threads at once, as the
+  /// derive pool's workers make them.
+  virtual SharedReads& Shared() = 0;
 
  protected:
+  friend class AlbumFiles;
+
+  /// Creates one folder; an existing folder is no error.
   virtual void DoCreateDirectory(const std::string& path) = 0;
+  /// Starts writing `path` (see OutputFile). Throws when the temporary file cannot be made.
   virtual std::unique_ptr<OutputFile> DoCreateFile(const std::string& path) = 0;
+  /// Removes one file (not a folder).
   virtual void DoRemoveFile(const std::string& path) = 0;
   /// Called before the first file of a run is written into `folder`: removes what unfinished
   /// writes of processes that have ended left there. Never throws.
   virtual void SweepTemporaries(const std::string& folder) { (void)folder; }
-
- private:
-  std::optional<std::string> OriginalsFolderFor(const std::string& folder);
-
-  std::string album_;            // as written, absolute
-  std::string album_real_;       // with links resolved
-  std::set<std::string> swept_;  // folders written into since the album was set
 };
 
-/// The file system of the machine, through POSIX calls. Temporary files are named
-/// ".snapnook-PID-N.tmp" after the writing process.
-class RealFileSystem : public FileSystem {
+/// The reads a worker thread makes while the run goes on: safe from several threads at once.
+class SharedReads {
+ public:
+  virtual ~SharedReads() = default;
+  virtual std::vector<std::string> ListEntries(const std::string& folder) = 0;
+  virtual bool IsDirectory(const std::string& path) = 0;
+  virtual bool IsFile(const std::string& path) = 0;
+  virtual std::optional<FileStat> Stat(const std::string& path) = 0;
+  virtual std::vector<unsigned char> ReadFile(const std::string& path) = 0;
+};
+
+/// The file system of the machine, through POSIX calls, which are safe from any thread.
+/// Temporary files are named ".snapnook-PID-N.tmp" after the writing process.
+class RealFileSystem : public FileSystem, public SharedReads {
  public:
   std::vector<std::string> ListEntries(const std::string& folder) override;
   std::vector<std::string> ListFiles(const std::string& folder, std::string_view pattern) override;
@@ -147,11 +161,12 @@ class RealFileSystem : public FileSystem {
   bool IsFile(const std::string& path) override;
   std::optional<FileId> Identity(const std::string& path) override;
   std::vector<unsigned char> ReadFile(const std::string& path) override;
-  std::optional<FileTimes> Times(const std::string& path) override;
+  std::optional<FileStat> Stat(const std::string& path) override;
   bool Writable(const std::string& folder) override;
   std::optional<std::uint64_t> FreeSpace(const std::string& path) override;
   std::string ResolvedPath(const std::string& path) override;
   std::unique_ptr<FolderLock> LockFolder(const std::string& folder) override;
+  SharedReads& Shared() override { return *this; }
 
  protected:
   void DoCreateDirectory(const std::string& path) override;
@@ -166,6 +181,14 @@ class RealFileSystem : public FileSystem {
 /// empty `album` contains nothing). Both paths absolute; "." and ".." are resolved as text.
 /// Returns the folder's path, or nothing.
 std::optional<std::string> OriginalsFolderOn(std::string_view album, std::string_view folder);
+
+/// `path` made absolute against the working folder, as text (links are not resolved).
+std::string AbsolutePath(const std::string& path);
+/// `path` made absolute, with empty parts and "." dropped and ".." taken back, as text.
+std::string NormalPath(const std::string& path);
+/// `path` relative to `folder` ("" for the folder itself), judged on their NormalPath text;
+/// nothing when `path` does not lie in `folder`.
+std::optional<std::string> RelativePath(const std::string& folder, const std::string& path);
 
 /// True when `name` matches `pattern`: "*" any run, "?" one byte, ASCII letter case ignored.
 bool MatchesPattern(std::string_view name, std::string_view pattern);

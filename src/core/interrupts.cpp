@@ -15,7 +15,15 @@ volatile std::sig_atomic_t caught = 0;
 int wake = -1;
 
 void OnInterrupt(int signal) {
-  if (caught == 0) caught = signal;
+  if (caught != 0) {
+    // A second one: the program ends at once, as the signal ends it, but leaves no temporary
+    // file behind.
+    RemoveTemporariesNow();
+    ::signal(signal, SIG_DFL);
+    ::raise(signal);
+    return;
+  }
+  caught = signal;
   if (wake >= 0) {
     const char byte = 1;
     [[maybe_unused]] const ssize_t n = ::write(wake, &byte, 1);
@@ -52,9 +60,10 @@ void CatchInterrupts(int wake_fd) {
   wake = wake_fd;
   struct sigaction action {};
   action.sa_handler = OnInterrupt;
+  // One at a time: a second signal of another kind waits for the first handler to return.
   sigemptyset(&action.sa_mask);
-  // Caught once: the next one of the same kind stops a program that does not stop.
-  action.sa_flags = SA_RESTART | SA_RESETHAND;
+  for (int signal : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&action.sa_mask, signal);
+  action.sa_flags = SA_RESTART;
   for (int signal : {SIGINT, SIGTERM, SIGHUP}) ::sigaction(signal, &action, nullptr);
 }
 

@@ -4,6 +4,8 @@
 #include <functional>
 #include <string>
 
+#include "core/album_files.h"
+#include "core/error.h"
 #include "core/file_system.h"
 #include "core/main_window.h"
 #include "core/run_state.h"
@@ -20,6 +22,16 @@ struct RunOptions {
   bool prune = false;
   /// Write nothing: test-decode every picture and report what a run would show and pass over.
   bool check = false;
+};
+
+/// What a run did, counted as it goes: snapnook-batch's summary line and exit status come from
+/// it.
+struct RunTally {
+  int sets = 0;         // set folders met
+  int made = 0;         // pictures whose copies were written
+  int up_to_date = 0;   // pictures an --update run left as they were
+  int passed_over = 0;  // files that look like pictures which the run passes over
+  int errors = 0;       // failures shown
 };
 
 /// Everything a run needs, for the program's life: the shared run state and the ports to the
@@ -43,6 +55,16 @@ struct Session {
   /// Pictures derived at the same time; 0 means one per core.
   int jobs = 0;
   RunOptions options;
+
+  /// The writes of the run going on (set by the run driver for the run's length); the only way
+  /// to write. Files() throws error 51 outside a run.
+  AlbumFiles* files = nullptr;
+  AlbumFiles& Files() {
+    if (files == nullptr) throw SnapError(kErrInternal, "Internal error: no run is writing");
+    return *files;
+  }
+  /// What the run going on (or the last one) did.
+  RunTally tally;
 };
 
 /// The current year from the system clock (local time).

@@ -6,6 +6,7 @@
 
 #include "core/error.h"
 #include "core/main_window.h"
+#include "core/session.h"
 
 namespace snapnook {
 
@@ -30,22 +31,23 @@ bool PassOver(Step&& step) {
 inline constexpr const char* kUnexpectedErrorTitle = "Unexpected Error";
 
 /// Shows the walk's message for `error`: "Error: N - description", titled "Unexpected Error",
-/// OK only, no icon.
-inline void ShowUnexpectedError(MainWindow& window, const SnapError& error) {
-  window.ShowMessage(WalkErrorText(error), kUnexpectedErrorTitle, kMsgOkOnly);
+/// OK only, no icon; the run counts it.
+inline void ShowUnexpectedError(Session& session, const SnapError& error) {
+  ++session.tally.errors;
+  session.window.ShowMessage(WalkErrorText(error), kUnexpectedErrorTitle, kMsgOkOnly);
 }
 
 /// Runs one step; a failure of any kind inside it is shown as the walk's message (see
 /// CurrentFailure; `subject` names what was being worked on) and the caller goes on. Returns
 /// whether the step completed. A RunInterrupted goes through.
 template <class Step>
-bool ShowOnFailure(MainWindow& window, const std::string& subject, Step&& step) {
+bool ShowOnFailure(Session& session, const std::string& subject, Step&& step) {
   try {
     step();
     return true;
   } catch (...) {
     const SnapError error = CurrentFailure(subject);
-    PassOver([&] { ShowUnexpectedError(window, error); });
+    PassOver([&] { ShowUnexpectedError(session, error); });
     return false;
   }
 }

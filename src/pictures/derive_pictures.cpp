@@ -3,29 +3,29 @@
 #include <thread>
 
 #include "core/error.h"
-#include "core/folder_lookup.h"
 #include "core/traps.h"
-#include "pictures/copies.h"
 #include "pictures/derive_pool.h"
 #include "pictures/imaging.h"
+#include "pictures/set_layout.h"
 
 namespace snapnook {
 namespace {
 
 // What a check does instead of making the copies: reads the picture and decodes it whole
 // (its sideways picture too, when the run would), so that it fails as the run would.
-PreparedPicture CheckPicture(FileSystem& fs, const std::string& big_folder, const std::string& file,
-                             bool make_640) {
+PreparedPicture CheckPicture(SharedReads& fs, const std::string& big_folder,
+                             const std::string& file, bool make_640) {
   PreparedPicture checked;
   try {
+    checked.sources = SourcesOf(fs, big_folder, file, SidewaysFolderOf(fs, big_folder), "");
     TestDecode(fs.ReadFile(big_folder + file), big_folder + file);
-    const auto sideways = SidewaysPathOf(fs, big_folder, file);
-    checked.portrait = sideways && fs.IsFile(*sideways);
+    checked.portrait = checked.sources.sideways.has_value();
     if (checked.portrait && make_640) {
+      const std::string& sideways = *checked.sources.sideways;
       try {
-        TestDecode(fs.ReadFile(*sideways), *sideways);
+        TestDecode(fs.ReadFile(sideways), sideways);
       } catch (...) {
-        checked.images.sideways_error = CurrentFailure(*sideways);
+        checked.images.sideways_error = CurrentFailure(sideways);
       }
     }
   } catch (...) {
@@ -55,35 +55,46 @@ PictureDeriver::PictureDeriver(Session& session) : session_(session) {
     const int workers = WorkerCount(session.jobs);
     // No thread to spare (a memory limit, a process limit): every picture is made at its turn.
     const Preparer prepare = session.options.check ? Preparer(CheckPicture) : PreparePicture;
-    PassOver(
-        [&] { pool_ = std::make_unique<DerivePool>(session.fs, workers, 2 * workers, prepare); });
+    PassOver([&] {
+      pool_ = std::make_unique<DerivePool>(session.fs.Shared(), workers, 2 * workers, prepare);
+    });
   }
 }
 
 PictureDeriver::~PictureDeriver() = default;
 
-const PictureDeriver::FolderFacts& PictureDeriver::FactsOf(const std::string& big_folder) {
+PictureDeriver::FolderFacts& PictureDeriver::FactsOf(const std::string& big_folder) {
   if (facts_.folder != big_folder) {
     facts_ = FolderFacts{};
     facts_.folder = big_folder;
-    facts_.holds_originals = session_.fs.HoldsOriginals(SetFolderOf(big_folder));
-    if (const auto turned = FindFolderIgnoringCase(session_.fs, big_folder, "sideways")) {
-      facts_.sideways = big_folder + *turned + "/";
-    }
+    facts_.holds_originals = session_.Files().HoldsOriginals(SetFolderOf(big_folder));
+    facts_.sideways = SidewaysFolderOf(session_.fs, big_folder);
   }
   return facts_;
+}
+
+PictureSources PictureDeriver::SourcesNow(const std::string& big_folder, const std::string& file) {
+  return SourcesOf(session_.fs, big_folder, file, FactsOf(big_folder).sideways, kClassicCopies);
+}
+
+bool PictureDeriver::CopiesAreUpToDate(const std::string& big_folder, const std::string& file,
+                                       bool make_640) {
+  const PictureSources sources = SourcesNow(big_folder, file);
+  for (const CopyPlace& copy : CopiesOf(big_folder, file, make_640, sources.sideways.has_value())) {
+    if (!CopyIsUpToDate(session_.Files(), copy, sources)) return false;
+  }
+  return true;
 }
 
 void PictureDeriver::BigFolderListed(const std::string& big_folder,
                                      const std::vector<std::string>& files) {
   if (!session_.window.IsChecked(CheckBox::kCreateJpg)) return;
-  const FolderFacts& facts = FactsOf(big_folder);
-  facts_.make_640 = session_.window.IsChecked(CheckBox::kCreate640);
+  FolderFacts& facts = FactsOf(big_folder);
+  facts.make_640 = session_.window.IsChecked(CheckBox::kCreate640);
   std::vector<std::string> stale;
   for (const std::string& file : files) {
-    if (session_.options.update &&
-        CopiesAreUpToDate(session_.fs, big_folder, file, facts.make_640, facts.sideways)) {
-      facts_.up_to_date.insert(file);
+    if (session_.options.update && CopiesAreUpToDate(big_folder, file, facts.make_640)) {
+      facts.up_to_date.insert(file);
     } else {
       stale.push_back(file);
     }
@@ -104,7 +115,7 @@ bool PictureDeriver::UpToDate(const std::string& big_folder, const std::string& 
   const FolderFacts& facts = FactsOf(big_folder);
   // As found when the folder was listed, unless the box changed since.
   if (facts.make_640 == make_640 && facts.up_to_date.contains(file)) return true;
-  return CopiesAreUpToDate(session_.fs, big_folder, file, make_640, facts.sideways);
+  return CopiesAreUpToDate(big_folder, file, make_640);
 }
 
 void PictureDeriver::DerivePictures(const std::string& big_folder, const std::string& file) {
@@ -113,55 +124,88 @@ void PictureDeriver::DerivePictures(const std::string& big_folder, const std::st
     return;
   }
   // A check goes on with the folder's next picture after a failure, so that one check finds
-  // every picture a run would stop at.
+  // every picture a run would stop at; it tells them apart from the failure a run shows.
+  FolderFacts& facts = FactsOf(big_folder);
+  const std::optional<std::string> stopped = facts.stopped_at;
   try {
     Derive(big_folder, file);
+    if (stopped) {
+      session_.window.Report("Not made by a run, which stops at " + *stopped + ": " + big_folder +
+                             file);
+    }
   } catch (...) {
     const SnapError error = CurrentFailure(big_folder + file);
-    PassOver([&] { ShowUnexpectedError(session_.window, error); });
+    if (!stopped) {
+      FactsOf(big_folder).stopped_at = big_folder + file;
+      PassOver([&] { ShowUnexpectedError(session_, error); });
+    } else {
+      ++session_.tally.errors;
+      session_.window.Report("Behind the error a run stops at (" + *stopped +
+                             "): " + WalkErrorText(error));
+    }
   }
 }
 
 void PictureDeriver::Derive(const std::string& big_folder, const std::string& file) {
+  AlbumFiles& files = session_.Files();
   const std::string set_folder = SetFolderOf(big_folder);
   // The copies go into the folder above. Writing refuses a folder of originals; refusing
   // before the picture is decoded saves the work.
-  if (FactsOf(big_folder).holds_originals) session_.fs.GuardOriginals(set_folder);
+  if (FactsOf(big_folder).holds_originals) files.GuardOriginals(set_folder);
 
   // The box as it is now decides, whatever it was when the picture was started.
   const bool make_640 = session_.window.IsChecked(CheckBox::kCreate640);
-  if (UpToDate(big_folder, file, make_640)) return;
+  if (UpToDate(big_folder, file, make_640)) {
+    ++session_.tally.up_to_date;
+    return;
+  }
   const Preparer prepare = session_.options.check ? Preparer(CheckPicture) : PreparePicture;
   PreparedPicture prepared =
       pool_ ? pool_->Take(big_folder, file, make_640, [this] { session_.window.DoEvents(); })
-            : prepare(session_.fs, big_folder, file, make_640);
+            : prepare(session_.fs.Shared(), big_folder, file, make_640);
+  // A stop asked for during a long decode counts from the moment it returns.
+  session_.window.DoEvents();
   if (prepared.error) std::rethrow_exception(prepared.error);
 
-  const std::vector<std::string> copies = CopiesOf(big_folder, file, make_640, prepared.portrait);
+  PictureSources& sources = prepared.sources;
+  sources.options = kClassicCopies;
+  const std::vector<CopyPlace> copies = CopiesOf(big_folder, file, make_640, prepared.portrait);
   const DerivedImages& images = prepared.images;
-  FileSystem& fs = session_.fs;
   if (session_.options.check) {
     // Nothing is made: each copy is written as the room it would take, which the check's file
     // system counts and lets fail where the run's writes would.
-    const size_t sizes[] = {
-        EstimatedBytes(kAlbumWidth, kAlbumHeight), EstimatedBytes(kThumbWidth, kThumbHeight),
-        EstimatedBytes(kScreenWidth, kScreenHeight), EstimatedBytes(kScreenWidth, kScreenHeight)};
-    static const std::vector<unsigned char> room(sizes[2]);
-    for (size_t i = 0; i < copies.size(); ++i) {
-      if (i == 3 && images.sideways_error) throw *images.sideways_error;
-      fs.WriteFile(copies[i], std::span(room).first(sizes[i]));
+    static const std::vector<unsigned char> room(EstimatedBytes(kScreenWidth, kScreenHeight));
+    for (const CopyPlace& copy : copies) {
+      if (copy.role == Origin::Role::kSidewaysScreen && images.sideways_error) {
+        throw *images.sideways_error;
+      }
+      files.WriteFile(copy.path,
+                      std::span(room).first(EstimatedBytes(copy.box_width, copy.box_height)));
     }
     return;
   }
-  fs.WriteFile(copies[0], images.album);
-  fs.WriteFile(copies[1], images.thumbnail);
-  if (make_640) {
-    fs.WriteFile(copies[2], images.screen);
-    if (prepared.portrait) {
-      if (images.sideways_error) throw *images.sideways_error;
-      fs.WriteFile(copies[3], images.sideways_screen);
+  for (const CopyPlace& copy : copies) {
+    const std::vector<unsigned char>* bytes = &images.album;
+    switch (copy.role) {
+      case Origin::Role::kThumbnail:
+        bytes = &images.thumbnail;
+        break;
+      case Origin::Role::kScreen:
+        bytes = &images.screen;
+        break;
+      case Origin::Role::kSidewaysScreen:
+        if (images.sideways_error) throw *images.sideways_error;
+        bytes = &images.sideways_screen;
+        break;
+      default:
+        break;
     }
+    Origin origin = OriginOf(files, copy, sources);
+    origin.width = copy.box_width;
+    origin.height = copy.box_height;
+    files.WriteFile(copy.path, *bytes, std::move(origin));
   }
+  ++session_.tally.made;
 
   // The window shows the picture worked on (as its largest copy) and the copy saved last.
   const std::vector<unsigned char>& largest = make_640 ? images.screen : images.album;

@@ -8,15 +8,17 @@
 #include <vector>
 
 #include "core/session.h"
+#include "pictures/up_to_date.h"
 
 namespace snapnook {
 
 class DerivePool;
 
 /// Makes the web-sized copies of the pictures of `BIG` folders and writes them into the set
-/// folder above, in the walk's order. With more than one job (Session::jobs; 0 means one per
-/// core) the pictures of a listed folder are made ahead on worker threads, while the files,
-/// messages and window updates still happen at each picture's turn, exactly as one at a time.
+/// folder above, in the walk's order, through the run's AlbumFiles (so the record learns what
+/// each copy was made from). With more than one job (Session::jobs; 0 means one per core) the
+/// pictures of a listed folder are made ahead on worker threads, while the files, messages
+/// and window updates still happen at each picture's turn, exactly as one at a time.
 class PictureDeriver {
  public:
   explicit PictureDeriver(Session& session);
@@ -31,9 +33,11 @@ class PictureDeriver {
   /// written before the failure stay.
   ///
   /// With the session's `update` option, a picture whose copies are all up to date (see
-  /// CopiesAreUpToDate) is left as it is. With `check`, the picture is only read and decoded
+  /// CopyIsUpToDate) is left as it is. With `check`, the picture is only read and decoded
   /// whole, each copy is written as the room it would take (the check's file system keeps
-  /// nothing), and a failure is shown here, so that the walk goes on with the next picture.
+  /// nothing), and a failure is told here, so that the walk goes on with the next picture: the
+  /// first failure of a folder as the message a run shows, those behind it (which a run, stopped
+  /// at the first, never reaches) as report lines, with the pictures a run would not make.
   void DerivePictures(const std::string& big_folder, const std::string& file);
 
   /// Hints that these pictures will be asked for, in this order (see PictureSteps).
@@ -44,12 +48,15 @@ class PictureDeriver {
   // What is learnt of the BIG folder being walked once, when it is listed.
   struct FolderFacts {
     std::string folder;
-    bool holds_originals = false;         // its copies would go into a folder of originals
-    std::optional<std::string> sideways;  // its sideways folder, with "/"
-    bool make_640 = false;                // the box when the folder was listed
-    std::set<std::string> up_to_date;     // with --update: pictures whose copies are
+    bool holds_originals = false;           // its copies would go into a folder of originals
+    std::optional<std::string> sideways;    // its sideways folder, with "/"
+    bool make_640 = false;                  // the box when the folder was listed
+    std::set<std::string> up_to_date;       // with --update: pictures whose copies are
+    std::optional<std::string> stopped_at;  // a check: the picture a run stops this folder at
   };
-  const FolderFacts& FactsOf(const std::string& big_folder);
+  FolderFacts& FactsOf(const std::string& big_folder);
+  PictureSources SourcesNow(const std::string& big_folder, const std::string& file);
+  bool CopiesAreUpToDate(const std::string& big_folder, const std::string& file, bool make_640);
   // Whether an --update run leaves the picture as it is.
   bool UpToDate(const std::string& big_folder, const std::string& file, bool make_640);
   void Derive(const std::string& big_folder, const std::string& file);
@@ -59,5 +66,8 @@ class PictureDeriver {
   Session& session_;
   std::unique_ptr<DerivePool> pool_;
 };
+
+/// What shapes a run's copies beyond their sources, as the record keeps it.
+inline constexpr const char* kClassicCopies = "classic";
 
 }  // namespace snapnook

@@ -4,7 +4,7 @@
 #include <chrono>
 
 #include "core/error.h"
-#include "core/folder_lookup.h"
+#include "pictures/set_layout.h"
 
 namespace snapnook {
 
@@ -17,26 +17,26 @@ struct DerivePool::Job {
   PreparedPicture result;
 };
 
-PreparedPicture PreparePicture(FileSystem& fs, const std::string& big_folder,
+PreparedPicture PreparePicture(SharedReads& fs, const std::string& big_folder,
                                const std::string& file, bool make_640) {
   PreparedPicture prepared;
   try {
+    // What the copies are made from, as it is before it is read: a file that changes while
+    // it is read is then made again by the next --update.
+    prepared.sources = SourcesOf(fs, big_folder, file, SidewaysFolderOf(fs, big_folder), "");
     DeriveInput input;
     input.path = big_folder + file;
     input.bytes = fs.ReadFile(input.path);
     input.make_640 = make_640;
     // Portrait when a same-named file lies in the `sideways` folder; a failing lookup means
     // landscape.
-    if (const auto sideways = FindFolderIgnoringCase(fs, big_folder, "sideways")) {
-      const std::string path = big_folder + *sideways + "/" + file;
-      input.portrait = fs.IsFile(path);
-      if (input.portrait && make_640) {
-        input.sideways_path = path;
-        try {
-          input.sideways_bytes = fs.ReadFile(path);
-        } catch (const SnapError& error) {
-          input.sideways_read_error = error;
-        }
+    input.portrait = prepared.sources.sideways.has_value();
+    if (input.portrait && make_640) {
+      input.sideways_path = *prepared.sources.sideways;
+      try {
+        input.sideways_bytes = fs.ReadFile(input.sideways_path);
+      } catch (const SnapError& error) {
+        input.sideways_read_error = error;
       }
     }
     prepared.portrait = input.portrait;
@@ -47,7 +47,7 @@ PreparedPicture PreparePicture(FileSystem& fs, const std::string& big_folder,
   return prepared;
 }
 
-DerivePool::DerivePool(FileSystem& fs, int threads, size_t ahead, Preparer prepare)
+DerivePool::DerivePool(SharedReads& fs, int threads, size_t ahead, Preparer prepare)
     : fs_(fs), prepare_(std::move(prepare)), ahead_(std::max<size_t>(1, ahead)) {
   try {
     for (int i = 0; i < std::max(1, threads); ++i) workers_.emplace_back([this] { Work(); });

@@ -13,13 +13,16 @@
 
 #include "core/file_system.h"
 #include "pictures/imaging.h"
+#include "pictures/up_to_date.h"
 
 namespace snapnook {
 
 /// What deriving one picture produced: the encoded copies, or the error reading or decoding
-/// the picture raised. Nothing of it is on disk yet.
+/// the picture raised, and the sources as they were before they were read. Nothing of it is on
+/// disk yet.
 struct PreparedPicture {
   bool portrait = false;
+  PictureSources sources;
   DerivedImages images;
   std::exception_ptr error;
 };
@@ -27,11 +30,11 @@ struct PreparedPicture {
 /// Reads the picture `file` of the `BIG` folder `big_folder` (ending with "/") and, for a
 /// portrait picture, its sideways copy, and makes the derived copies in memory. Reads files
 /// only; safe on any thread. Never throws: failures land in `error`.
-PreparedPicture PreparePicture(FileSystem& fs, const std::string& big_folder,
+PreparedPicture PreparePicture(SharedReads& fs, const std::string& big_folder,
                                const std::string& file, bool make_640);
 
 /// How a picture is prepared: PreparePicture, or what a check does instead.
-using Preparer = std::function<PreparedPicture(FileSystem& fs, const std::string& big_folder,
+using Preparer = std::function<PreparedPicture(SharedReads& fs, const std::string& big_folder,
                                                const std::string& file, bool make_640)>;
 
 /// Worker threads that prepare the pictures of a `BIG` folder in listing order, a bounded
@@ -44,8 +47,8 @@ using Preparer = std::function<PreparedPicture(FileSystem& fs, const std::string
 class DerivePool {
  public:
   /// `threads` workers (at least 1); at most `ahead` pictures are prepared or being prepared
-  /// but not yet taken, each by `prepare`. `fs` must be safe to read from several threads.
-  DerivePool(FileSystem& fs, int threads, size_t ahead, Preparer prepare = PreparePicture);
+  /// but not yet taken, each by `prepare`, reading through `fs`.
+  DerivePool(SharedReads& fs, int threads, size_t ahead, Preparer prepare = PreparePicture);
   ~DerivePool();
   DerivePool(const DerivePool&) = delete;
   DerivePool& operator=(const DerivePool&) = delete;
@@ -68,7 +71,7 @@ class DerivePool {
   void Work();
   std::shared_ptr<Job> NextJobLocked();
 
-  FileSystem& fs_;
+  SharedReads& fs_;
   Preparer prepare_;
   size_t ahead_;
   std::mutex mutex_;

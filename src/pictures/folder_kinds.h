@@ -14,10 +14,4 @@ bool IsSetFolder(std::string_view path);
 /// ends with "/", the last four characters must be "BIG/". Letter case is ignored.
 bool IsBigFolder(std::string_view path);
 
-/// The viewer folder's name for a folder: "640" when "Create 640x480 files" is ticked, else
-/// "big".
-inline std::string_view ViewerFolderFor(bool create_640) {
-  return create_640 ? "640" : "big";
-}
-
 }  // namespace snapnook

@@ -3,10 +3,14 @@
 #include <algorithm>
 #include <cerrno>
 #include <climits>
+#include <map>
 
+#include "core/ascii_case.h"
+#include "core/config.h"
 #include "core/error.h"
 #include "core/traps.h"
 #include "pictures/folder_kinds.h"
+#include "pictures/set_layout.h"
 
 namespace snapnook {
 namespace {
@@ -47,7 +51,7 @@ class Walker {
       WalkBody(folder, pattern, big_listed, at);
     } catch (...) {
       const SnapError error = CurrentFailure(at);
-      if (mode_ == WalkMode::kPass) PassOver([&] { ShowUnexpectedError(session_.window, error); });
+      if (mode_ == WalkMode::kPass) PassOver([&] { ShowUnexpectedError(session_, error); });
     }
     if (big_listed) steps_.BigFolderDone(folder);
     if (id) ancestors_.pop_back();
@@ -59,6 +63,7 @@ class Walker {
     Session& s = session_;
     const bool pass = mode_ == WalkMode::kPass;
     std::vector<std::string> subfolders;
+    std::vector<std::string> others;  // the entries that are no folder
 
     // Every entry of the folder; set folders get their output folders.
     for (const std::string& name : s.fs.ListEntries(folder)) {
@@ -68,13 +73,17 @@ class Walker {
         at = path;
         if (s.fs.IsDirectory(path)) {
           if (pass && IsSetFolder(name)) {
+            if (s.state.CountingPass) ++s.tally.sets;
             // An existing folder is the usual case; any failure here is ignored.
-            PassOver([&] { s.fs.CreateDirectory(path + "/640"); });
-            PassOver([&] { s.fs.CreateDirectory(path + "/640/sideways"); });
-            PassOver([&] { s.fs.CreateDirectory(path + "/Thumb"); });
+            for (const char* copies : kCopyFolders) {
+              PassOver([&] { s.Files().CreateDirectory(path + "/" + copies); });
+            }
           }
           subfolders.push_back(name);
-        } else if (path.size() >= PATH_MAX) {
+          continue;
+        }
+        others.push_back(name);
+        if (path.size() >= PATH_MAX) {
           // Too long a path to examine: a folder or picture there cannot be reached, and
           // passing it over would leave it out of the album unseen.
           throw ErrorFromErrno(ENAMETOOLONG, IoAction::kRead, path);
@@ -94,6 +103,7 @@ class Walker {
     const std::vector<std::string> files = s.fs.ListFiles(folder, pattern);
     const bool set = IsSetFolder(folder);
     const bool big = !set && IsBigFolder(folder);
+    if (pass && s.state.CountingPass) CountPassedOver(folder, big, files, others);
     if (pass && big && !s.state.CountingPass && !files.empty()) {
       steps_.BigFolderListed(folder, files);
       big_listed = true;
@@ -132,10 +142,36 @@ class Walker {
     }
   }
 
+  // Counts, in the counting pass, the files the run passes over in silence, from what the walk
+  // has listed: the files of a BIG folder that look like pictures of another kind, and the
+  // pictures of its sideways folder that have no upright one.
+  void CountPassedOver(const std::string& folder, bool big, const std::vector<std::string>& files,
+                       const std::vector<std::string>& others) {
+    if (big) {
+      for (const std::string& name : others) {
+        session_.tally.passed_over +=
+            LooksLikePicture(name) && std::find(files.begin(), files.end(), name) == files.end();
+      }
+      big_files_[folder] = files;
+      return;
+    }
+    const std::string parent = SetFolderOf(folder);
+    const auto upright = big_files_.find(parent);
+    if (upright == big_files_.end() ||
+        !EqualIgnoringCase(folder.substr(parent.size()), "sideways/")) {
+      return;
+    }
+    for (const std::string& name : files) {
+      session_.tally.passed_over +=
+          std::find(upright->second.begin(), upright->second.end(), name) == upright->second.end();
+    }
+  }
+
   Session& session_;
   PictureSteps& steps_;
   WalkMode mode_;
   std::vector<FileId> ancestors_;
+  std::map<std::string, std::vector<std::string>> big_files_;  // the counting pass's BIG folders
 };
 
 }  // namespace

@@ -91,7 +91,7 @@ void FinishPages(Session& session, PageFiles& pages) {
       const SnapError error = CurrentFailure(pages.PathOf(which));
       if (shown[slot(which)]) return;
       shown[slot(which)] = true;
-      PassOver([&] { ShowUnexpectedError(session.window, error); });
+      PassOver([&] { ShowUnexpectedError(session, error); });
     }
   };
   step(PageFile::kNumbered, [&] {
@@ -121,7 +121,7 @@ void BuildAlbum(Session& session) {
   state.SourceFolder = session.window.SourceDir();
   std::string walk_folder = state.SourceFolder;
 
-  PageFiles pages(session.fs);
+  PageFiles pages(session.Files());
   AlbumSteps steps(session, pages);
   if (session.window.IsChecked(CheckBox::kCreateHtml)) {
     // The pages count the pictures this pass writes cells for, whatever the counting pass
@@ -131,7 +131,7 @@ void BuildAlbum(Session& session) {
           PagesFor(CountAlbumPictures(session, walk_folder, std::string(kPicturePattern)));
     });
     // Without its fixed pages there is no album to write into; say why.
-    if (!ShowOnFailure(session.window, state.SourceFolder, [&] { StartPages(session, pages); })) {
+    if (!ShowOnFailure(session, state.SourceFolder, [&] { StartPages(session, pages); })) {
       pages.DropAll();
       return;
     }
@@ -140,7 +140,7 @@ void BuildAlbum(Session& session) {
 
   // The walk runs only when the source folder can be listed; when it cannot, the album is
   // finished without pictures, and the user must know why.
-  if (ShowOnFailure(session.window, walk_folder, [&] { session.fs.ListEntries(walk_folder); })) {
+  if (ShowOnFailure(session, walk_folder, [&] { session.fs.ListEntries(walk_folder); })) {
     WalkFolder(session, steps, walk_folder, std::string(kPicturePattern));
   }
 

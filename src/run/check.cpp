@@ -7,8 +7,9 @@
 #include "core/ascii_case.h"
 #include "core/config.h"
 #include "core/folder_lookup.h"
-#include "pictures/copies.h"
+#include "core/traps.h"
 #include "pictures/folder_kinds.h"
+#include "pictures/set_layout.h"
 #include "run/album_tree.h"
 #include "run/check_file_system.h"
 #include "run/prune.h"
@@ -19,11 +20,7 @@ namespace {
 
 // Names that look like pictures but that the run's pattern passes over.
 bool LooksLikeOtherPicture(const std::string& name) {
-  for (const char* extension : {".jpeg", ".jpe", ".png", ".heic", ".heif", ".tif", ".tiff", ".gif",
-                                ".webp", ".bmp", ".dng", ".cr2", ".nef", ".arw"}) {
-    if (EndsWithIgnoringCase(name, extension)) return true;
-  }
-  return false;
+  return LooksLikePicture(name) && !MatchesPattern(name, kPicturePattern);
 }
 
 std::string Bytes(std::uint64_t bytes) {
@@ -42,7 +39,7 @@ std::string Count(int n, const std::string& what) {
 
 }  // namespace
 
-void CheckAlbum(Session& session) {
+RunOutcome CheckAlbum(Session& session) {
   CheckFileSystem check(session.fs);
   Session run(session.window, check, session.settings);
   run.state = session.state;
@@ -55,61 +52,61 @@ void CheckAlbum(Session& session) {
   run.options.prune = true;  // on the check's file system: what --prune would remove is told
   const bool html = session.window.IsChecked(CheckBox::kCreateHtml);
   const std::string source = session.window.SourceDir();
-  RunCreatePictures(run, ClosingQuestion::kSkip);
+  RunOutcome outcome = RunCreatePictures(run, ClosingQuestion::kSkip);
+  session.tally = run.tally;
   // Nothing more to say where the run ran no pass (its message said why).
-  if (source.empty() || !check.IsDirectory(source)) return;
-  check.SetAlbumFolder(source);
-  if (check.HoldsOriginals(source)) return;
+  if (outcome.ended != RunOutcome::Ended::kRan && outcome.ended != RunOutcome::Ended::kBusy) {
+    return outcome;
+  }
+  AlbumFiles album(check, source, nullptr);
 
   // What the run passes over in silence, folder by folder.
   MainWindow& window = session.window;
   int sets = 0, pictures = 0, portraits = 0;
   const auto report = [&](const std::string& line) { window.Report(line); };
-  VisitFolders(
-      run, source, [&](const std::string& folder, const std::vector<std::string>& entries) {
-        if (IsSetFolder(folder)) {
-          ++sets;
-          if (!check.HoldsOriginals(folder) && !check.Writable(folder)) {
-            report("Set folder that cannot be written: " + folder);
-          }
-          const std::set<std::string> originals = OriginalsOf(check, folder, entries);
-          for (const std::string& file : PicturesIn(session.fs, folder)) {
-            if (!originals.contains(file))
-              report("Picture without an original in BIG: " + folder + file);
-          }
-        } else if (IsBigFolder(folder)) {
-          const std::vector<std::string> files = PicturesIn(check, folder);
-          pictures += static_cast<int>(files.size());
-          if (!IsSetFolder(SetFolderOf(folder))) {
-            report("BIG folder outside a set folder (its pictures would go into " +
-                   SetFolderOf(folder) + "): " + folder);
-          }
-          for (const std::string& name : entries) {
-            if (LooksLikeOtherPicture(name) && !check.IsDirectory(folder + name)) {
-              report("Not a *.JPG picture, passed over: " + folder + name);
-            }
-          }
-          if (const auto turned = FindFolderIgnoringCase(check, folder, "sideways")) {
-            for (const std::string& file : PicturesIn(check, folder + *turned)) {
-              if (std::find(files.begin(), files.end(), file) == files.end()) {
-                report("Sideways picture without an upright one: " + folder + *turned + "/" + file);
-              } else {
-                ++portraits;
-              }
-            }
-          }
-        }
-      });
+  VisitFolders(run, source,
+               [&](const std::string& folder, const std::vector<std::string>& entries) {
+                 if (IsSetFolder(folder)) {
+                   ++sets;
+                   if (!album.HoldsOriginals(folder) && !check.Writable(folder)) {
+                     report("Set folder that cannot be written: " + folder);
+                   }
+                   const std::set<std::string> originals = OriginalsOf(check, folder, entries);
+                   for (const std::string& file : PicturesIn(session.fs, folder)) {
+                     if (!originals.contains(file))
+                       report("Picture without an original in BIG: " + folder + file);
+                   }
+                 } else if (IsBigFolder(folder)) {
+                   const std::vector<std::string> files = PicturesIn(check, folder);
+                   pictures += static_cast<int>(files.size());
+                   if (!IsSetFolder(SetFolderOf(folder))) {
+                     report("BIG folder outside a set folder (its pictures would go into " +
+                            SetFolderOf(folder) + "): " + folder);
+                   }
+                   for (const std::string& name : entries) {
+                     if (LooksLikeOtherPicture(name) && !check.IsDirectory(folder + name)) {
+                       report("Not a *.JPG picture, passed over: " + folder + name);
+                     }
+                   }
+                   if (const auto sideways = SidewaysFolderOf(check, folder)) {
+                     for (const std::string& file : PicturesIn(check, *sideways)) {
+                       if (std::find(files.begin(), files.end(), file) == files.end()) {
+                         report("Sideways picture without an upright one: " + *sideways + file);
+                       } else {
+                         ++portraits;
+                       }
+                     }
+                   }
+                 }
+               });
   if (pictures > 32767) {
     report("More pictures than a run can count (32767): " + std::to_string(pictures));
   }
   const std::string index = WithSlash(source) + "index.html";
   if (html && session.fs.IsFile(index)) {
     std::vector<unsigned char> bytes;
-    try {
-      bytes = session.fs.ReadFile(index);
-    } catch (...) {
-    }
+    // One that cannot be read is someone else's as far as a check can tell.
+    PassOver([&] { bytes = session.fs.ReadFile(index); });
     const std::string text(bytes.begin(), bytes.end());
     if (text.find("content=\"Korvell Snapnook\"") == std::string::npos) {
       report("index.html that Snapnook did not write, which a run replaces: " + index);
@@ -120,11 +117,11 @@ void CheckAlbum(Session& session) {
     report("Not enough free space: " + Bytes(check.bytes_written()) + " to write, " + Bytes(*free) +
            " free");
   }
-  check.ClearAlbumFolder();
   report("Checked " + Count(sets, "set") + ", " + Count(pictures, "picture") + " (" +
          std::to_string(portraits) + " portrait), " +
          Count(html ? run.state.PageCount.value() : 0, "page") + ", " +
          Bytes(check.bytes_written()) + " to write");
+  return outcome;
 }
 
 }  // namespace snapnook

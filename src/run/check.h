@@ -2,6 +2,7 @@
 #pragma once
 
 #include "core/session.h"
+#include "run/run_driver.h"
 
 namespace snapnook {
 
@@ -10,6 +11,6 @@ namespace snapnook {
 /// does not stop its folder): every message the run would show is shown, with the same number
 /// and text. Then reports, one line each (MainWindow::Report), what the run would pass over in
 /// silence, what --prune would remove, and a summary line. Writes nothing at all.
-void CheckAlbum(Session& session);
+RunOutcome CheckAlbum(Session& session);
 
 }  // namespace snapnook

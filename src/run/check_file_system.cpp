@@ -30,13 +30,24 @@ std::string NameOf(const std::string& key) {
   return key.substr(key.find_last_of('/') + 1);
 }
 
+// The time a check gives every file it writes.
+std::int64_t CheckTime() {
+  static const std::int64_t now = std::chrono::duration_cast<std::chrono::nanoseconds>(
+                                      std::chrono::system_clock::now().time_since_epoch())
+                                      .count();
+  return now;
+}
+
 // Counts what a write would put on disk; committing remembers the file.
 class CountedFile : public OutputFile {
  public:
   CountedFile(std::string path, std::function<void(std::uint64_t)> done)
       : path_(std::move(path)), done_(std::move(done)) {}
   void Write(std::string_view bytes) override { size_ += bytes.size(); }
-  void Commit() override { done_(size_); }
+  FileStamp Commit() override {
+    done_(size_);
+    return {size_, CheckTime()};
+  }
   const std::string& path() const override { return path_; }
 
  private:
@@ -107,15 +118,23 @@ std::vector<unsigned char> CheckFileSystem::ReadFile(const std::string& path) {
   return real_.ReadFile(path);
 }
 
-std::optional<FileTimes> CheckFileSystem::Times(const std::string& path) {
-  if (files_.contains(Key(path))) {
-    const std::int64_t now = std::chrono::duration_cast<std::chrono::nanoseconds>(
-                                 std::chrono::system_clock::now().time_since_epoch())
-                                 .count();
-    return FileTimes{now, now};
+std::optional<FileStat> CheckFileSystem::Stat(const std::string& path) {
+  const std::string key = Key(path);
+  if (const auto written = files_.find(key); written != files_.end()) {
+    FileStat stat;
+    stat.size = written->second;
+    stat.times = {CheckTime(), CheckTime()};
+    stat.is_file = true;
+    return stat;
   }
-  if (removed_.contains(Key(path))) return std::nullopt;
-  return real_.Times(path);
+  if (removed_.contains(key)) return std::nullopt;
+  if (folders_.contains(key)) {
+    FileStat stat;
+    stat.is_directory = true;
+    if (const auto id = Identity(path)) stat.id = *id;
+    return stat;
+  }
+  return real_.Stat(path);
 }
 
 bool CheckFileSystem::Writable(const std::string& folder) {

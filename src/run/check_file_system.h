@@ -10,7 +10,9 @@
 
 namespace snapnook {
 
-/// Reads everything from `real` and writes nothing to it. A write fails as it would on `real`
+/// Reads everything from `real` and writes nothing to it. Its own reads and writes are made on
+/// the run's thread only; the derive pool's workers read the originals, which a check never
+/// writes, straight from `real` (Shared()). A write fails as it would on `real`
 /// (into a missing folder, into a folder that may not be written, onto a name a folder holds,
 /// into a folder of originals, as the guard of every file system refuses) and otherwise is
 /// remembered: the folders made and files written are there for every later read (with no
@@ -28,7 +30,7 @@ class CheckFileSystem : public FileSystem {
   bool IsFile(const std::string& path) override;
   std::optional<FileId> Identity(const std::string& path) override;
   std::vector<unsigned char> ReadFile(const std::string& path) override;
-  std::optional<FileTimes> Times(const std::string& path) override;
+  std::optional<FileStat> Stat(const std::string& path) override;
   bool Writable(const std::string& folder) override;
   std::optional<std::uint64_t> FreeSpace(const std::string& path) override;
   std::string ResolvedPath(const std::string& path) override { return real_.ResolvedPath(path); }
@@ -36,6 +38,7 @@ class CheckFileSystem : public FileSystem {
   std::unique_ptr<FolderLock> LockFolder(const std::string&) override {
     return std::make_unique<FolderLock>();
   }
+  SharedReads& Shared() override { return real_.Shared(); }
 
  protected:
   void DoCreateDirectory(const std::string& path) override;

@@ -1,34 +1,46 @@
 #include "run/run_driver.h"
 
+#include <optional>
 #include <string>
 
 #include "album/page_names.h"
 #include "core/config.h"
+#include "core/folder_lookup.h"
 #include "core/traps.h"
 #include "pictures/walk.h"
 #include "run/album_build.h"
+#include "run/album_record.h"
 #include "run/prune.h"
 
 namespace snapnook {
 
-// The album folder of a run, for the file system's guard of the originals, while it lasts.
-class AlbumFolderScope {
+namespace {
+
+// The run's writes, in the session for the run's length.
+class FilesScope {
  public:
-  AlbumFolderScope(FileSystem& fs, const std::string& folder) : fs_(fs) {
-    fs_.SetAlbumFolder(folder);
-  }
-  ~AlbumFolderScope() { fs_.ClearAlbumFolder(); }
-  AlbumFolderScope(const AlbumFolderScope&) = delete;
-  AlbumFolderScope& operator=(const AlbumFolderScope&) = delete;
+  FilesScope(Session& session, AlbumFiles& files) : session_(session) { session.files = &files; }
+  ~FilesScope() { session_.files = nullptr; }
+  FilesScope(const FilesScope&) = delete;
+  FilesScope& operator=(const FilesScope&) = delete;
 
  private:
-  FileSystem& fs_;
+  Session& session_;
 };
 
-void RunCreatePictures(Session& session, ClosingQuestion closing) {
+}  // namespace
+
+RunOutcome RunCreatePictures(Session& session, ClosingQuestion closing) {
   RunState& state = session.state;
   MainWindow& window = session.window;
   state.CountingPass = false;
+  session.tally = {};
+  RunOutcome outcome;
+  const auto refused = [&](RunOutcome::Ended why) {
+    outcome.ended = why;
+    outcome.tally = session.tally;
+    return outcome;
+  };
 
   // From here on a failing step is passed over without a message.
   PassOver([&] {
@@ -57,60 +69,99 @@ void RunCreatePictures(Session& session, ClosingQuestion closing) {
   if (typed.empty()) {
     PassOver([&] { window.ShowMessage(kNoSourcePrompt, kNoSourceTitle, kMsgCritical); });
     enable_buttons();
-    return;
+    return refused(RunOutcome::Ended::kNoSource);
   }
   if (!session.fs.IsDirectory(typed)) {
     PassOver([&] { window.ShowMessage(kMissingSourcePrompt, kNoSourceTitle, kMsgCritical); });
     enable_buttons();
-    return;
+    return refused(RunOutcome::Ended::kNoSource);
   }
-  // From here to the end of the passes, no write reaches a folder of originals.
-  AlbumFolderScope album(session.fs, typed);
-  if (session.fs.HoldsOriginals(typed)) {
+  // A folder of originals, or a folder inside one, is never written into.
+  if (LiesInOriginals(session.fs, typed)) {
     PassOver([&] { window.ShowMessage(typed + kOriginalsPrompt, kOriginalsTitle, kMsgCritical); });
     enable_buttons();
-    return;
+    return refused(RunOutcome::Ended::kOriginals);
   }
   // One run at a time writes an album; the lock goes with the run, or with its process.
   std::unique_ptr<FolderLock> lock = session.fs.LockFolder(typed);
   if (!lock) {
     PassOver([&] { window.ShowMessage(kBusyPrompt, state.ProductName, kMsgCritical); });
     enable_buttons();
-    return;
+    return refused(RunOutcome::Ended::kBusy);
   }
 
   PassOver([&] { window.SetBusyPointer(true); });
   std::string source = window.SourceDir();
   state.PageCount = 0;
 
-  // The probe: a source folder that cannot be listed runs no pass.
-  if (PassOver([&] { session.fs.ListEntries(source); })) {
-    PassOver([&] { window.SetBusyPointer(true); });
-    state.PicturesOnPage = 0;
-    state.CountingPass = true;
-    ShowOnFailure(window, source, [&] {
-      NoPictureSteps count_only;
-      std::string folder = source;
-      WalkFolder(session, count_only, folder, std::string(kPicturePattern));
-    });
-    state.CountingPass = false;
-    state.PageCount = PagesFor(state.PicturesOnPage);
-    PassOver([&] { window.SetProgressVisible(true); });
-    PassOver([&] { window.SetProgressMax(static_cast<float>(state.PicturesOnPage.value())); });
-    PassOver([&] { window.SetProgressValue(0); });
-    if (window.IsChecked(CheckBox::kCreateJpg)) {
-      state.ProgressCount = 0;
-      ShowOnFailure(window, source, [&] { BuildAlbum(session); });
-    }
-    if (session.options.prune) PruneAlbum(session, source, Unaccounted::kCopies);
-    if (window.IsChecked(CheckBox::kCreateHtml)) {
-      state.ProgressCount = 0;
-      PassOver([&] { window.Uncheck(CheckBox::kCreateJpg); });
-      ShowOnFailure(window, source, [&] { BuildAlbum(session); });
-      if (session.options.prune) PruneAlbum(session, source, Unaccounted::kPages);
-    }
+  // The album's record: read whole now, written as the run goes (a check only reads it).
+  std::unique_ptr<AlbumRecord> record;
+  const std::string record_path = WithSlash(typed) + kRecordName;
+  std::string problem;
+  const auto mode =
+      session.options.check ? AlbumRecord::Mode::kReadOnly : AlbumRecord::Mode::kWrite;
+  ShowOnFailure(session, record_path, [&] { record = AlbumRecord::Open(typed, mode, problem); });
+  if (!problem.empty()) {
+    ++session.tally.errors;
+    PassOver([&] { window.ShowMessage(problem, kRecordTitle, kMsgCritical); });
   }
+  if (record) {
+    record->SetLastRun({window.Title(), window.Copyright(), window.CopyrightLink(),
+                        window.IsChecked(CheckBox::kCreateJpg),
+                        window.IsChecked(CheckBox::kCreate640),
+                        window.IsChecked(CheckBox::kCreateHtml), "classic"});
+  }
+  // From here to the end of the passes, every write goes through the run's AlbumFiles: none
+  // reaches a folder of originals, and the record learns each.
+  AlbumFiles files(session.fs, typed, record.get());
+  std::optional<FilesScope> in_run(std::in_place, session, files);
+
+  // The probe: a source folder that cannot be listed runs no pass.
+  try {
+    if (PassOver([&] { session.fs.ListEntries(source); })) {
+      PassOver([&] { window.SetBusyPointer(true); });
+      state.PicturesOnPage = 0;
+      state.CountingPass = true;
+      ShowOnFailure(session, source, [&] {
+        NoPictureSteps count_only;
+        std::string folder = source;
+        WalkFolder(session, count_only, folder, std::string(kPicturePattern));
+      });
+      state.CountingPass = false;
+      state.PageCount = PagesFor(state.PicturesOnPage);
+      PassOver([&] { window.SetProgressVisible(true); });
+      PassOver([&] { window.SetProgressMax(static_cast<float>(state.PicturesOnPage.value())); });
+      PassOver([&] { window.SetProgressValue(0); });
+      if (window.IsChecked(CheckBox::kCreateJpg)) {
+        state.ProgressCount = 0;
+        ShowOnFailure(session, source, [&] { BuildAlbum(session); });
+      }
+      if (session.options.prune) {
+        PruneAlbum(session, record.get(), source, Unaccounted::kCopies, {});
+      }
+      if (window.IsChecked(CheckBox::kCreateHtml)) {
+        state.ProgressCount = 0;
+        PassOver([&] { window.Uncheck(CheckBox::kCreateJpg); });
+        ShowOnFailure(session, source, [&] { BuildAlbum(session); });
+        if (session.options.prune) {
+          PruneAlbum(session, record.get(), source, Unaccounted::kPages,
+                     ClassicAlbumPages(state.PageCount.value()));
+        }
+      }
+    }
+  } catch (const RunInterrupted& stop) {
+    outcome.ended = RunOutcome::Ended::kInterrupted;
+    outcome.signal = stop.signal;
+  }
+  // What was written is recorded, however the passes ended.
+  in_run.reset();
+  if (record) ShowOnFailure(session, record_path, [&] { record->Flush(); });
+  record.reset();
   lock.reset();
+  if (outcome.ended == RunOutcome::Ended::kInterrupted) {
+    outcome.tally = session.tally;
+    return outcome;
+  }
 
   PassOver([&] { window.SetBusyPointer(false); });
   PassOver([&] { window.SetProgressVisible(false); });
@@ -120,10 +171,14 @@ void RunCreatePictures(Session& session, ClosingQuestion closing) {
         [&] { answer = window.ShowMessage(kClosingPrompt, kClosingTitle, kMsgQuestionYesNo); });
     if (answer == kMsgAnswerYes) {
       window.EndProgram();
-      return;
+      outcome.ended = RunOutcome::Ended::kEnded;
+      outcome.tally = session.tally;
+      return outcome;
     }
   }
   enable_buttons();
+  outcome.tally = session.tally;
+  return outcome;
 }
 
 }  // namespace snapnook

@@ -7,6 +7,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "core/album_files.h"
 #include "core/error.h"
 #include "support/temp_tree.h"
 #include "support/unprivileged.h"
@@ -35,15 +36,16 @@ TEST(RealFileSystem, ListsPicturesInNaturalOrderAndNumbersItsErrors) {
   ASSERT_EQ(::symlink("img2.jpg", tree.Path("link.JPG").c_str()), 0);
   ASSERT_EQ(::symlink("missing", tree.Path("dangling.JPG").c_str()), 0);
   RealFileSystem fs;
+  AlbumFiles files(fs, tree.root(), nullptr);
   EXPECT_EQ(fs.ListFiles(tree.root(), "*.JPG"),
             (std::vector<std::string>{".h.JPG", "img2.jpg", "IMG10.JPG", "link.JPG"}));
   EXPECT_EQ(Failure([&] { fs.ListEntries(tree.Path("gone")); }),
             "Error: 76 - Path not found: " + tree.Path("gone"));
-  EXPECT_EQ(Failure([&] { fs.WriteFile(tree.Path("gone/A.JPG"), {}); }),
+  EXPECT_EQ(Failure([&] { files.WriteFile(tree.Path("gone/A.JPG"), {}); }),
             "Error: 76 - Path not found: " + tree.Path("gone/A.JPG"));
   ASSERT_EQ(::chmod(tree.Path("x.JPG").c_str(), 0555), 0);
   testing::AsUnprivilegedUser user(tree.root());
-  EXPECT_EQ(Failure([&] { fs.WriteFile(tree.Path("x.JPG/A.JPG"), {}); }),
+  EXPECT_EQ(Failure([&] { files.WriteFile(tree.Path("x.JPG/A.JPG"), {}); }),
             "Error: 70 - Permission denied: " + tree.Path("x.JPG/A.JPG"));
 }
 

@@ -21,7 +21,7 @@ TEST(ParallelDeriveTest, ThePoolHandsEachPictureItsOwnCopies) {
   std::atomic<int> turns = 0;
   // Each picture says what it was made of, and whether a worker made it ahead or the walk at
   // its turn. The second ones are slow, so that the walk waits and keeps the window alive.
-  const Preparer mark = [&](FileSystem&, const std::string& folder, const std::string& file,
+  const Preparer mark = [&](SharedReads&, const std::string& folder, const std::string& file,
                             bool make_640) {
     for (int ms = 0; file == "2" && turns == 0 && ms < 5000; ++ms) {
       std::this_thread::sleep_for(std::chrono::milliseconds(1));

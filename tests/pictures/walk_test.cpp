@@ -36,7 +36,10 @@ struct Walk : PictureSteps {
   }
   void Run() {
     std::string folder = tree.root();
+    AlbumFiles files(fs, folder, nullptr);
+    session.files = &files;
     WalkFolder(session, *this, folder, "*.JPG");
+    session.files = nullptr;
   }
 };
 

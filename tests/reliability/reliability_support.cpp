@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "run/album_record.h"
 #include "run/run_driver.h"
 #include "support/test_pictures.h"
 
@@ -78,7 +79,8 @@ std::vector<std::string> Differences(const TempTree& tree, const std::string& ro
   const auto files = tree.Snapshot(root);
   for (const auto& [path, bytes] : files) {
     const auto was = album.find(path);
-    if (IsTemporaryName(fs::path(path).filename().string())) continue;
+    const std::string name = fs::path(path).filename().string();
+    if (IsTemporaryName(name) || name.starts_with(kRecordName)) continue;
     if (was == album.end()) {
       found.push_back("+" + path);
     } else if (bytes != was->second && !(disturbed && path.find(".htm") != std::string::npos &&
@@ -87,8 +89,21 @@ std::vector<std::string> Differences(const TempTree& tree, const std::string& ro
     }
   }
   for (const auto& [path, bytes] : album) {
-    if (!files.contains(path) && (!disturbed || path.find("BIG/") != std::string::npos)) {
+    if (!files.contains(path) && (!disturbed || path.find("BIG/") != std::string::npos) &&
+        !fs::path(path).filename().string().starts_with(kRecordName)) {
       found.push_back("-" + path);
+    }
+  }
+  // The record lists every file as it is (a journal left by a process killed while writing the
+  // record is what the next run recovers first, as opening it here does).
+  std::string problem;
+  RealFileSystem real;
+  const auto record = AlbumRecord::Open(tree.Path(root), AlbumRecord::Mode::kWrite, problem);
+  if (!problem.empty()) found.push_back("!" + problem);
+  for (const auto& [path, file] : record->files()) {
+    const auto now = real.Stat(tree.Path(root) + "/" + path);
+    if (!now || FileStamp{now->size, now->times.modified} != file.stamp) {
+      found.push_back("?" + root + "/" + path);
     }
   }
   return found;

@@ -38,7 +38,9 @@ std::vector<std::string> TemporaryNamesBelow(const TempTree& tree);
 std::string MadeCopies(const std::string& set, const std::string& name);
 
 /// What differs in the files below `tree`'s folder `root` from `album` (a Snapshot of it),
-/// temporaries left out: "+PATH" a file too many, "~PATH" other content, "-PATH" one missing.
+/// temporaries and the album's record left out: "+PATH" a file too many, "~PATH" other content,
+/// "-PATH" one missing; and where the record is not as the files are: "?PATH" a file it lists
+/// as it is not, "!WHY" a record that cannot be read.
 /// After a `disturbed` run, copies and pages may be missing and a page may be any whole one,
 /// but no original may be missing.
 std::vector<std::string> Differences(const TempTree& tree, const std::string& root,

@@ -132,7 +132,7 @@ class FaultyOutputFile : public OutputFile {
   FaultyOutputFile(FaultyFileSystem& fs, std::unique_ptr<OutputFile> inner)
       : fs_(fs), inner_(std::move(inner)), path_(inner_->path()) {}
   void Write(std::string_view bytes) override { Guard(FsOp::kWrite).Write(bytes); }
-  void Commit() override { Guard(FsOp::kCommit).Commit(); }
+  FileStamp Commit() override { return Guard(FsOp::kCommit).Commit(); }
   const std::string& path() const override { return path_; }
 
  private:

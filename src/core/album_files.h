@@ -1,0 +1,131 @@
+// The writes of one run: every file and folder a run makes or removes goes through the run's
+// AlbumFiles, which keeps the writes away from the originals and tells the album's record what
+// was written.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <set>
+#include <span>
+#include <string>
+
+#include "core/file_system.h"
+
+namespace snapnook {
+
+/// A file a copy was made from, as it was when the copy was made.
+struct SourceFile {
+  std::uint64_t inode = 0;
+  std::uint64_t size = 0;
+  FileTimes times;
+  bool operator==(const SourceFile& other) const {
+    return inode == other.inode && size == other.size && times.modified == other.times.modified &&
+           times.changed == other.times.changed;
+  }
+};
+
+/// What a written file is and what it was made from, kept with it in the album's record.
+struct Origin {
+  enum class Role {
+    kOther,           // a file the record keeps no more about
+    kAlbum,           // an album picture, in its set folder
+    kThumbnail,       // in Thumb
+    kScreen,          // in 640
+    kSidewaysScreen,  // in 640/sideways, made from the sideways file
+    kPage,            // index.html and the numbered, index and DjVu pages
+    kViewer,          // the viewer pages, style sheet and script copied into the album
+  };
+  Role role = Role::kOther;
+  static Origin Of(Role role) {
+    Origin origin;
+    origin.role = role;
+    return origin;
+  }
+  /// Copies: the original picture (relative to the album folder) and what it was.
+  std::string original;
+  SourceFile original_file;
+  /// Copies of a picture that has a sideways file: that file as it was; nothing for a picture
+  /// without one.
+  std::optional<SourceFile> sideways;
+  /// Copies: the box they were made for, and what else shaped them ("classic", ...).
+  int box_width = 0, box_height = 0;
+  std::string options;
+  /// Copies: their size in pixels as encoded, and the picture's caption.
+  int width = 0, height = 0;
+  std::string caption;
+};
+
+/// A file as the album's record knows it.
+struct RecordedFile {
+  FileStamp stamp;
+  Origin origin;
+};
+
+/// The album's record as the run's writes see it. Paths are relative to the album folder.
+class WriteRecord {
+ public:
+  virtual ~WriteRecord() = default;
+  /// `path` was put in place as `stamp`, made from `origin`. Never throws.
+  virtual void Written(const std::string& path, const FileStamp& stamp, const Origin& origin) = 0;
+  /// `path` was removed. Never throws.
+  virtual void Removed(const std::string& path) = 0;
+  /// What the record holds for `path`, or nothing.
+  virtual std::optional<RecordedFile> Find(const std::string& path) const = 0;
+};
+
+/// The album one run writes, for that run: the only way to write.
+///
+/// Nothing is created, written or removed at or below a folder of originals (a folder whose
+/// name ends with "BIG" in any letter case) from the album folder down, whatever a caller takes
+/// the folder for: such a write throws error 70 "Permission denied: FOLDER is an original
+/// picture folder". The folders are judged by the path as written and by the path its links
+/// lead to; a path outside the album folder (by its text, or where its links lead) is judged
+/// whole.
+///
+/// A file put in place inside the album folder is told to the record (when there is one) with
+/// what it was made from; so is a file removed.
+class AlbumFiles {
+ public:
+  /// `folder` is the album folder; `record` may be null, and must outlive this object.
+  AlbumFiles(FileSystem& fs, const std::string& folder, WriteRecord* record);
+  AlbumFiles(const AlbumFiles&) = delete;
+  AlbumFiles& operator=(const AlbumFiles&) = delete;
+
+  FileSystem& fs() { return fs_; }
+  WriteRecord* record() { return record_; }
+  /// `path` relative to the album folder (as the record keeps it), or nothing when it lies
+  /// outside.
+  std::optional<std::string> Relative(const std::string& path) const;
+
+  /// Throws error 70 when a write into `folder` would touch originals (see the class).
+  void GuardOriginals(const std::string& folder);
+  /// Whether a write into `folder` would touch originals. Never throws.
+  bool HoldsOriginals(const std::string& folder);
+
+  /// Creates one folder; an existing folder is no error.
+  void CreateDirectory(const std::string& path);
+  /// Starts writing `path` (see OutputFile); its commit records it as made from `origin`.
+  std::unique_ptr<OutputFile> CreateFile(const std::string& path, Origin origin = {});
+  /// Writes a whole file in one go, atomically.
+  void WriteFile(const std::string& path, std::span<const unsigned char> bytes, Origin origin = {});
+  /// Copies a file, replacing the target atomically.
+  void CopyFile(const std::string& from, const std::string& to, Origin origin = {});
+  /// Removes one file (not a folder).
+  void RemoveFile(const std::string& path);
+
+ private:
+  std::optional<std::string> OriginalsFolderFor(const std::string& folder);
+
+  FileSystem& fs_;
+  WriteRecord* record_;
+  std::string album_;            // as written, absolute
+  std::string album_real_;       // with links resolved
+  std::set<std::string> swept_;  // folders written into since the run began
+};
+
+/// Whether `folder` lies at or below a folder of originals, judged along its whole path as
+/// written (made absolute) and along the path its links lead to. Never throws.
+bool LiesInOriginals(FileSystem& fs, const std::string& folder);
+
+}  // namespace snapnook
