@@ -18,6 +18,25 @@ constexpr const char* kSpacerCell1 = "\t\t<td>&nbsp;</td>";  // in a numbered pa
 constexpr const char* kSpacerCell2 = "\t<td>&nbsp;</td>";    // in the index and DjVu pages
 constexpr int kSpacerRowCells = 19;
 
+// The size a numbered page declares for the album picture `path`: a portrait picture's or a
+// landscape one's, unless the album's record knows the picture, unchanged since it was made, at
+// another size. (The viewer folder tells a portrait picture only while its copies are there: a
+// BIG folder on a drive that is not mounted must not make a page stretch its pictures.)
+std::pair<std::string, std::string> DeclaredSize(Session& session, const std::string& path,
+                                                 bool portrait) {
+  std::pair<std::string, std::string> size = {portrait ? "216" : "288", portrait ? "288" : "216"};
+  AlbumFiles* files = session.files;
+  const std::optional<std::string> relative = files ? files->Relative(path) : std::nullopt;
+  if (!relative || !files->record()) return size;
+  const std::optional<RecordedFile> recorded = files->record()->Find(*relative);
+  const std::optional<FileStat> now = session.fs.Stat(path);
+  if (recorded && recorded->origin.role == Origin::Role::kAlbum && now &&
+      FileStamp{now->size, now->times.modified} == recorded->stamp) {
+    size = {std::to_string(recorded->origin.width), std::to_string(recorded->origin.height)};
+  }
+  return size;
+}
+
 }  // namespace
 
 void WritePictureCells(Session& session, PageFiles& pages, const std::string& set_folder,
@@ -63,18 +82,19 @@ void WritePictureCells(Session& session, PageFiles& pages, const std::string& se
   const bool portrait =
       fs.IsFile(set_folder + viewer + kPathSeparator + sideways + kPathSeparator + file);
   const std::string target = web + PercentEncodeName(viewer) + "/" + web_file;
+  const auto [width, height] = DeclaredSize(session, set_folder + file, portrait);
   if (portrait) {
     const std::string original =
         web + PercentEncodeName(viewer) + "/" + PercentEncodeName(sideways) + "/" + web_file;
-    page1("\t\t border=\"0\" Width=\"216\"");
-    page1("\t\t height=\"288\" onclick=\"fnOpen1('" + target + "')\">");
+    page1("\t\t border=\"0\" Width=\"" + width + "\"");
+    page1("\t\t height=\"" + height + "\" onclick=\"fnOpen1('" + target + "')\">");
     page1("\t\t</a><center><a href=\"" + original + "\">[original]</a> &nbsp;&nbsp;&nbsp;&nbsp;");
     page1("\t\t</a><a href=\"" + target + "\">[rotated]</a> ");
     index("\twidth=\"51\" height=\"74\"></a></td>");
     djvu("\twidth=\"51\" height=\"74\"></a></td>");
   } else {
-    page1("\t\t border=\"0\" Width=\"288\"");
-    page1("\t\t height=\"216\" onclick=\"fnOpen2('" + target + "')\">");
+    page1("\t\t border=\"0\" Width=\"" + width + "\"");
+    page1("\t\t height=\"" + height + "\" onclick=\"fnOpen2('" + target + "')\">");
     page1("\t\t</a><center><a href=\"" + target + "\">[original]</a>");
     index("\twidth=\"74\" height=\"48\"></a></td>");
     djvu("\twidth=\"74\" height=\"48\"></a></td>");
