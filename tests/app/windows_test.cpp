@@ -57,6 +57,12 @@ struct User {
       if (auto* box = qobject_cast<QMessageBox*>(modal); box && box->isVisible()) {
         const QByteArray buttons =
             QMetaEnum::fromType<QMessageBox::StandardButtons>().valueToKeys(box->standardButtons());
+        // A title bar shows the whole title: in the desktop's title font, bold, beside an icon
+        // and three buttons.
+        QFont bold = QFontDatabase::systemFont(QFontDatabase::TitleFont);
+        bold.setBold(true);
+        EXPECT_GE(box->width(), QFontMetrics(bold).horizontalAdvance(box->windowTitle()) + 96)
+            << box->windowTitle().toStdString();
         messages << QString("%1: %2 (%3, %4)")
                         .arg(box->windowTitle(), box->text(),
                              QMetaEnum::fromType<QMessageBox::Icon>().valueToKey(box->icon()),
