@@ -61,6 +61,14 @@ void TerminalWindow::SetStatusText(const std::string& text) {
 }
 
 void TerminalWindow::SetProgressVisible(bool visible) {
+  if (visible_ && !visible && progress_) {
+    // The run sets the bar only below its maximum: a run that showed no error ends with the bar
+    // full. The bar's last state stays on its line.
+    if (message_titles_.empty()) progress_value_ = progress_max_;
+    Draw(true);
+    std::fputc('\n', err_);
+    drawn_ = false;
+  }
   if (!visible) FinishProgress();
   visible_ = visible;
   Draw(true);
