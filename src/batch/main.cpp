@@ -16,6 +16,7 @@
 #include "core/interrupts.h"
 #include "core/session.h"
 #include "core/traps.h"
+#include "pictures/picture_sets.h"
 #include "run/check.h"
 #include "run/run_driver.h"
 #include "run/startup.h"
@@ -193,6 +194,19 @@ bool RefusedSource(const TerminalWindow& window) {
   return false;
 }
 
+// A source folder without a picture set would get pages that lead nowhere: it is refused
+// before anything is written. (A missing folder and a folder of originals are the run's to
+// refuse.)
+bool RefusedWithoutPictureSet(Session& session) {
+  const std::string source = session.window.SourceDir();
+  if (!session.fs.IsDirectory(source) || session.fs.HoldsOriginals(source) ||
+      HoldsPictureSet(session.fs, source)) {
+    return false;
+  }
+  session.window.ShowMessage(kPictureSetRule, "No picture sets in " + source, kMsgCritical);
+  return true;
+}
+
 std::string ProgramFolder() {
   std::string path(4096, '\0');
   const ssize_t n = ::readlink("/proc/self/exe", path.data(), path.size() - 1);
@@ -240,7 +254,7 @@ int main(int argc, char** argv) {
   try {
     if (options.run.check) {
       CheckAlbum(session);
-    } else {
+    } else if (!RefusedWithoutPictureSet(session)) {
       RunCreatePictures(session, ClosingQuestion::kSkip);
       // Only a run that writes the album writes them: --check writes nothing.
       if (options.site_pages && !CaughtInterrupt() && !RefusedSource(window)) {
