@@ -55,9 +55,10 @@ constexpr const char* kUsage =
     "                          source folder (hires.htm, aol.htm, copyright.html), never\n"
     "                          replacing one there\n"
     "\n"
-    "Exit status: 0 when the run showed no error, 1 when it showed at least one, 2 for bad usage\n"
-    "or an empty or missing source folder (or one that is a BIG folder), 128 + the signal's\n"
-    "number when interrupted (130 for Ctrl-C, 143 for SIGTERM, 129 for SIGHUP).\n";
+    "Exit status: 0 when the run showed no error, 1 when it showed at least one (SOURCE holding\n"
+    "no picture set is one), 2 for bad usage or a source folder not named, missing or a BIG\n"
+    "folder, 128 + the signal's number when interrupted (130 for Ctrl-C, 143 for SIGTERM, 129\n"
+    "for SIGHUP).\n";
 
 constexpr int kExitOk = 0;
 constexpr int kExitErrorsShown = 1;
