@@ -8,10 +8,11 @@ build=${1:-build}
 bash scripts/install-deps.sh
 cmake -S . -B "$build" -G Ninja
 cmake --build "$build" -j"$(nproc)"
-if [[ -x "$build/bin/snapnook" ]]; then
+if [[ -x "$build/bin/snapnook" && -n ${DISPLAY:-}${WAYLAND_DISPLAY:-} ]]; then
   exec "$build/bin/snapnook"
 fi
-# Without the window: make an album of a generated sample folder with snapnook-batch.
+# Without the window, or without a display for it: make an album of a generated sample folder
+# with snapnook-batch.
 sample=$(mktemp -d)/album
 bash scripts/make-sample.sh "$sample"
 "$build/bin/snapnook-batch" --title "Sample album" "$sample"

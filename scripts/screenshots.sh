@@ -5,6 +5,15 @@
 # Usage: scripts/screenshots.sh [BUILD_DIR] [OUT_DIR]   (defaults: build, BUILD_DIR/screenshots)
 # Needs: xvfb xdotool imagemagick (and, for window frames, openbox).
 set -euo pipefail
+# The source folder shows in the screenshots, so it has a plain name: /home/ann/Pictures/Holiday,
+# on a tmpfs over /home in a mount namespace of the script's own, where the system allows one
+# (else it lies in the temporary folder).
+if [[ -z ${SNAPNOOK_SHOTS_NAMESPACE:-} ]] && unshare --user --map-root-user --mount true 2>/dev/null
+then
+  export SNAPNOOK_SHOTS_NAMESPACE=1
+  exec unshare --user --map-root-user --mount bash -c \
+    'mount -t tmpfs tmpfs /home && export SNAPNOOK_SHOTS_HOME=/home; exec bash "$0" "$@"' "$0" "$@"
+fi
 cd "$(dirname "$0")/.."
 build=${1:-build}
 out=${2:-$build/screenshots}
@@ -39,6 +48,7 @@ fi
 
 # A source folder of generated pictures: enough large ones that the run takes a few seconds.
 source=$work/Holiday
+[[ -n ${SNAPNOOK_SHOTS_HOME:-} ]] && source=$SNAPNOOK_SHOTS_HOME/ann/Pictures/Holiday
 mkdir -p "$source/SET1/BIG/sideways" "$source/SET2/BIG" "$work/pictures"
 colours=(skyblue-forestgreen orange-purple gold-teal tomato-navy khaki-seagreen pink-steelblue)
 for i in "${!colours[@]}"; do

@@ -8,6 +8,8 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QDir>
+#include <QFontDatabase>
+#include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -32,6 +34,9 @@ namespace {
 constexpr int kClientWidth = 712;
 constexpr int kClientHeight = 457;
 constexpr int kStatusHeight = 17;
+// What a window manager's title bar takes beside the title: the window menu's icon, three
+// buttons and their margins (openbox: about 90 pixels).
+constexpr int kTitleBarRoom = 120;
 
 // Stops the run once the user asked to end the program: RunInterrupted unwinds it (its files
 // are whole or not written) back to "Create Pictures", which then ends the program. Not while
@@ -85,6 +90,18 @@ QMessageBox::Icon IconFor(int code) {
 
 // The answer numbers of the program's message boxes: OK 1, Cancel 2, Abort 3, Retry 4,
 // Ignore 5, Yes 6, No 7.
+// Qt sizes a message box by its text, and a title bar then cuts a longer title ("HTML wa...
+// cessfully"): the box is made as wide as the title in the desktop's title font, bold as title
+// bars draw it, beside the title bar's buttons.
+void WidenForTitle(QMessageBox& box) {
+  QFont bold = QFontDatabase::systemFont(QFontDatabase::TitleFont);
+  bold.setBold(true);
+  const int width = QFontMetrics(bold).horizontalAdvance(box.windowTitle()) + kTitleBarRoom;
+  if (auto* grid = qobject_cast<QGridLayout*>(box.layout())) {
+    grid->addItem(new QSpacerItem(width, 0), grid->rowCount(), 0, 1, grid->columnCount());
+  }
+}
+
 int AnswerFor(QMessageBox::StandardButton button) {
   switch (button) {
     case QMessageBox::Ok:
@@ -318,6 +335,7 @@ int Form1::ShowMessage(const std::string& prompt, const std::string& title, int 
   QMessageBox box(IconFor(code), Qs(title), Qs(prompt), ButtonsFor(code), this);
   box.setObjectName(QStringLiteral("MsgBox"));
   box.setTextFormat(Qt::PlainText);
+  WidenForTitle(box);
   box.exec();
   return AnswerFor(box.standardButton(box.clickedButton()));
 }

@@ -1,6 +1,8 @@
 // snapnook: the desktop program. It takes --help, --version and an optional source folder.
 #include <unistd.h>
 
+#include <cstdlib>
+
 #include <QApplication>
 #include <QSocketNotifier>
 
@@ -12,16 +14,30 @@
 #include "dialogs/dialog_font.h"
 #include "settings/qsettings_store.h"
 
+namespace {
+
+QtMessageHandler qt_messages = nullptr;
+
+// Qt's start ends in an abort when no platform can be started, such as a display named but out
+// of reach: after Qt's message, the program's own, and status 1.
+void NoAbortWithoutDisplay(QtMsgType type, const QMessageLogContext& context, const QString& text) {
+  qt_messages(type == QtFatalMsg ? QtCriticalMsg : type, context, text);
+  if (type == QtFatalMsg)
+    std::_Exit(snapnook::NeedsDisplay(QStringLiteral("none could be opened")));
+}
+
+}  // namespace
+
 int main(int argc, char* argv[]) {
-  // --help and --version are answered before the application object exists, so they need no
-  // display; the application object takes out Qt's own options, and the rest is read in full.
+  // The command line is read before the application object exists, so that its answers need
+  // no display.
   QStringList arguments;
   for (int i = 0; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
-  if (const auto status = snapnook::ReadCommandLine(arguments, false).exit_status) return *status;
-  QApplication app(argc, argv);
-  const snapnook::CommandLine command_line =
-      snapnook::ReadCommandLine(QApplication::arguments(), true);
+  const snapnook::CommandLine command_line = snapnook::ReadCommandLine(arguments);
   if (command_line.exit_status) return *command_line.exit_status;
+  qt_messages = qInstallMessageHandler(NoAbortWithoutDisplay);
+  QApplication app(argc, argv);
+  qInstallMessageHandler(qt_messages);
   QGuiApplication::setDesktopFileName(QStringLiteral("snapnook"));
   QApplication::setWindowIcon(snapnook::AppIcon());
   snapnook::UseDialogFont();

@@ -16,6 +16,7 @@
 #include "core/interrupts.h"
 #include "core/session.h"
 #include "core/traps.h"
+#include "pictures/picture_sets.h"
 #include "run/album_record.h"
 #include "run/check.h"
 #include "run/run_driver.h"
@@ -55,9 +56,10 @@ constexpr const char* kUsage =
     "                          source folder (hires.htm, aol.htm, copyright.html), never\n"
     "                          replacing one there\n"
     "\n"
-    "Exit status: 0 when the run showed no error, 1 when it showed at least one, 2 for bad usage\n"
-    "or an empty or missing source folder (or one that is a BIG folder), 128 + the signal's\n"
-    "number when interrupted (130 for Ctrl-C, 143 for SIGTERM, 129 for SIGHUP).\n";
+    "Exit status: 0 when the run showed no error, 1 when it showed at least one (SOURCE holding\n"
+    "no picture set is one), 2 for bad usage or a source folder not named, missing or a BIG\n"
+    "folder, 128 + the signal's number when interrupted (130 for Ctrl-C, 143 for SIGTERM, 129\n"
+    "for SIGHUP).\n";
 
 constexpr int kExitOk = 0;
 constexpr int kExitErrorsShown = 1;
@@ -202,6 +204,19 @@ std::string Summary(const RunTally& tally) {
   return line + ", " + Count(tally.errors, "error", "errors");
 }
 
+// A source folder without a picture set would get pages that lead nowhere: it is refused
+// before anything is written. (A missing folder and a folder of originals are the run's to
+// refuse.)
+bool RefusedWithoutPictureSet(Session& session) {
+  const std::string source = session.window.SourceDir();
+  if (!session.fs.IsDirectory(source) || LiesInOriginals(session.fs, source) ||
+      HoldsPictureSet(session.fs, source)) {
+    return false;
+  }
+  session.window.ShowMessage(kPictureSetRule, "No picture sets in " + source, kMsgCritical);
+  return true;
+}
+
 std::string ProgramFolder() {
   std::string path(4096, '\0');
   const ssize_t n = ::readlink("/proc/self/exe", path.data(), path.size() - 1);
@@ -256,9 +271,12 @@ int main(int argc, char** argv) {
   CleanUpOnCrash();
   using Ended = RunOutcome::Ended;
   RunOutcome outcome;
+  bool no_sets = false;
   try {
     if (options.run.check) {
       outcome = CheckAlbum(session);
+    } else if (RefusedWithoutPictureSet(session)) {
+      no_sets = true;
     } else {
       outcome = RunCreatePictures(session, ClosingQuestion::kSkip);
       // Only a run that writes the album writes them: --check writes nothing.
@@ -277,6 +295,7 @@ int main(int argc, char** argv) {
                        kUnexpectedErrorTitle, kMsgOkOnly);
   }
   window.FinishProgress();
+  if (no_sets) return kExitErrorsShown;
   if (!options.run.check &&
       (outcome.ended == Ended::kRan || outcome.ended == Ended::kInterrupted)) {
     std::printf("%s\n", Summary(outcome.tally).c_str());

@@ -61,6 +61,14 @@ void TerminalWindow::SetStatusText(const std::string& text) {
 }
 
 void TerminalWindow::SetProgressVisible(bool visible) {
+  if (visible_ && !visible && progress_) {
+    // The run sets the bar only below its maximum: a run that showed no error ends with the bar
+    // full. The bar's last state stays on its line.
+    if (!message_shown_) progress_value_ = progress_max_;
+    Draw(true);
+    std::fputc('\n', err_);
+    drawn_ = false;
+  }
   if (!visible) FinishProgress();
   visible_ = visible;
   Draw(true);
@@ -78,6 +86,7 @@ void TerminalWindow::SetProgressValue(float value) {
 
 int TerminalWindow::ShowMessage(const std::string& prompt, const std::string& title, int code) {
   FinishProgress();
+  message_shown_ = true;
   std::fprintf(err_, "%s: %s\n", title.c_str(), prompt.c_str());
   std::fflush(err_);
   return code == kMsgQuestionYesNo ? kMsgAnswerNo : kMsgAnswerOk;

@@ -59,6 +59,7 @@ class TerminalWindow : public MainWindow {
   bool progress_;
   bool visible_ = false;
   bool drawn_ = false;
+  bool message_shown_ = false;
   float progress_max_ = 0;
   float progress_value_ = 0;
   std::string status_;

@@ -57,6 +57,12 @@ struct User {
       if (auto* box = qobject_cast<QMessageBox*>(modal); box && box->isVisible()) {
         const QByteArray buttons =
             QMetaEnum::fromType<QMessageBox::StandardButtons>().valueToKeys(box->standardButtons());
+        // A title bar shows the whole title: in the desktop's title font, bold, beside an icon
+        // and three buttons.
+        QFont bold = QFontDatabase::systemFont(QFontDatabase::TitleFont);
+        bold.setBold(true);
+        EXPECT_GE(box->width(), QFontMetrics(bold).horizontalAdvance(box->windowTitle()) + 96)
+            << box->windowTitle().toStdString();
         messages << QString("%1: %2 (%3, %4)")
                         .arg(box->windowTitle(), box->text(),
                              QMetaEnum::fromType<QMessageBox::Icon>().valueToKey(box->icon()),
@@ -300,8 +306,12 @@ TEST_F(WindowsTest, RunsTakeTheWindowsValuesAndShowTheirProgress) {
     EXPECT_FALSE(IsTemporaryName(QFileInfo(file.c_str()).fileName().toStdString())) << file;
 }
 
-// A folder on the command line goes to txtSourceDir; more than one is a bad usage.
+// A folder on the command line goes to txtSourceDir, Qt's own options are left to Qt; more
+// than one folder is a bad usage.
 TEST(CommandLine, TakesOneSourceFolder) {
-  EXPECT_EQ(ReadCommandLine({"snapnook", "/photos/Crete"}, true).source_folder, "/photos/Crete");
-  EXPECT_EQ(ReadCommandLine({"snapnook", "/a", "/b"}, true).exit_status, 2);
+  EXPECT_EQ(ReadCommandLine({"snapnook", "-platform", "offscreen", "-reverse", "--style=Fusion",
+                             "/photos/Crete"})
+                .source_folder,
+            "/photos/Crete");
+  EXPECT_EQ(ReadCommandLine({"snapnook", "/a", "/b"}).exit_status, 2);
 }

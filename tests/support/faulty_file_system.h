@@ -16,7 +16,8 @@
 namespace snapnook::testing::faults {
 
 /// The operations a FaultyFileSystem counts. Copies are counted as their read, file creation,
-/// write and commit.
+/// write and commit. A commit fails where a kernel reports a failed write on NFS, under a quota
+/// or on a full disk: at the file's close(), after every byte was handed over.
 enum class FsOp {
   kListEntries,
   kListFiles,
@@ -76,17 +77,21 @@ class FaultyFileSystem : public RealFileSystem {
   /// The error the failed operation raised, once it was reached.
   std::optional<SnapError> failure() const { return Locked(failure_); }
 
-  /// Counts one operation; throws the injected error when it is one to fail.
-  void Count(FsOp op, const std::string& path, IoAction action) {
+  /// Counts one operation; returns the errno it is to fail with, or 0.
+  int Counted(FsOp op, const std::string& path, IoAction action) {
     std::lock_guard lock(mutex_);
     calls_.push_back({op, path});
     for (const auto& [rule, err] : rules_) {
-      if (rule.op == op && path.ends_with(rule.path)) throw ErrorFromErrno(err, action, path);
+      if (rule.op == op && path.ends_with(rule.path)) return err;
     }
-    if (static_cast<long>(calls_.size()) != fail_at_) return;
+    if (static_cast<long>(calls_.size()) != fail_at_) return 0;
     failed_ = calls_.back();
     failure_ = ErrorFromErrno(errno_, action, path);
-    throw *failure_;
+    return errno_;
+  }
+  /// Counts one operation; throws the injected error when it is one to fail.
+  void Count(FsOp op, const std::string& path, IoAction action) {
+    if (const int err = Counted(op, path, action)) throw ErrorFromErrno(err, action, path);
   }
 
   std::vector<std::string> ListEntries(const std::string& folder) override {
@@ -125,6 +130,10 @@ class FaultyFileSystem : public RealFileSystem {
   std::vector<std::pair<FsCall, int>> rules_;  // operations to fail, by path ending, and errno
 };
 
+/// Set to an errno, the next close() this thread makes in the program's code closes the file and
+/// fails with it (support/failing_close.cpp; the test programs link with --wrap=close).
+extern thread_local int next_close_fails_with;
+
 // An output file whose writes and commit are counted. After a failure the inner file is
 // dropped (which removes its temporary file), as a real failed write does.
 class FaultyOutputFile : public OutputFile {
@@ -132,7 +141,17 @@ class FaultyOutputFile : public OutputFile {
   FaultyOutputFile(FaultyFileSystem& fs, std::unique_ptr<OutputFile> inner)
       : fs_(fs), inner_(std::move(inner)), path_(inner_->path()) {}
   void Write(std::string_view bytes) override { Guard(FsOp::kWrite).Write(bytes); }
-  FileStamp Commit() override { return Guard(FsOp::kCommit).Commit(); }
+  FileStamp Commit() override {
+    if (!inner_) throw ErrorFromErrno(EBADF, IoAction::kWrite, path_);
+    std::unique_ptr<OutputFile> inner = std::move(inner_);  // dropped if the commit fails
+    struct Disarm {
+      ~Disarm() { next_close_fails_with = 0; }
+    } disarm;
+    next_close_fails_with = fs_.Counted(FsOp::kCommit, path_, IoAction::kWrite);
+    const FileStamp stamp = inner->Commit();
+    inner_ = std::move(inner);
+    return stamp;
+  }
   const std::string& path() const override { return path_; }
 
  private:
