@@ -42,6 +42,8 @@
       button.setAttribute("aria-disabled", none ? "true" : "false");
     }
     if (!dialog.open) dialog.showModal();
+    // A page opened at a picture's address gets no focus of its own.
+    if (!dialog.contains(document.activeElement)) buttons[1].focus();
   };
   const go = (step) => {
     if (links[current + step]) {
@@ -75,9 +77,9 @@
       step ? go(step) : dialog.close();
     });
   }
-  dialog.addEventListener("keydown", (event) => {
+  document.addEventListener("keydown", (event) => {
     const step = { ArrowLeft: -1, ArrowRight: 1 }[event.key];
-    if (!step || event.altKey || event.ctrlKey || event.metaKey) return;
+    if (!dialog.open || !step || event.altKey || event.ctrlKey || event.metaKey) return;
     event.preventDefault();
     go(step);
   });
