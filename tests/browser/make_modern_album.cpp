@@ -22,10 +22,9 @@ using vips::VImage;
 VImage Picture(int width, int height, int n) {
   const VImage xy = VImage::xyz(width, height);
   const VImage lightness = (xy[0] + xy[1]) * (35.0 / (width + height)) + 40;
-  const VImage colour =
-      lightness.bandjoin_const({45, static_cast<double>(n * 47 % 360)})
-          .copy(VImage::option()->set("interpretation", VIPS_INTERPRETATION_LCH))
-          .colourspace(VIPS_INTERPRETATION_sRGB);
+  const VImage colour = lightness.bandjoin_const({45, static_cast<double>(n * 47 % 360)})
+                            .copy(VImage::option()->set("interpretation", VIPS_INTERPRETATION_LCH))
+                            .colourspace(VIPS_INTERPRETATION_sRGB);
   const VImage digits = VImage::text(std::to_string(n).c_str(),
                                      VImage::option()->set("font", "sans bold")->set("dpi", height))
                             .gravity(VIPS_COMPASS_DIRECTION_CENTRE, width, height);
