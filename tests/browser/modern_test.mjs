@@ -151,7 +151,14 @@ try {
   await opened(page, "p200", "← to the page before");
   await page.keyboard.press("Escape");
   await closed(page, "p200", "Escape after crossing");
-  // A click opens a picture and Back closes it, staying on the page.
+  // A click opens a picture and Escape closes it, going back over the history entry it added
+  // (what was the picture's address is ahead); a click opens it again and Back closes it,
+  // staying on the page.
+  await page.locator("#p5").click();
+  await opened(page, "p5", "a click");
+  await page.keyboard.press("Escape");
+  await closed(page, "p5", "Escape after a click");
+  check(await page.evaluate(() => navigation.canGoForward), "Escape went back over #p5");
   await page.locator("#p5").click();
   await opened(page, "p5", "a click");
   await page.goBack();
