@@ -59,6 +59,8 @@
     if (i !== undefined) {
       show(i);
     } else if (dialog.open) {
+      // Back: the entry the click added is gone already.
+      pushed = false;
       dialog.close();
     }
   };
@@ -99,6 +101,8 @@
   // However the viewer closes (Close, Escape, Back), the address no longer names the picture
   // and the focus is on the picture's link.
   dialog.addEventListener("close", () => {
+    // The event comes after the closing: a picture opened since then stays open.
+    if (dialog.open) return;
     if (at.has(decodeURIComponent(location.hash.slice(1)))) {
       if (pushed) {
         history.back();

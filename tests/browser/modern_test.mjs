@@ -57,30 +57,28 @@ const axe = async (page, what) => {
   check(!violations.length, `axe ${what}: ${JSON.stringify(violations.map(
       (v) => [v.id, v.nodes.map((n) => n.target)]))}`);
 };
-// The viewer's state: whether it is open, the picture it shows, the address's "#", the focus.
-const viewer = (page) => page.evaluate(() => ({
-  open: !!document.querySelector("dialog")?.open,
-  shows: document.querySelector("dialog img")?.src ?? "",
-  hash: location.hash, file: location.pathname.split("/").pop(),
-  focus: document.activeElement?.id,
-}));
-const href = (page, id) => page.evaluate((id) => document.getElementById(id).href, id);
-const opened = async (page, id, what) => {
-  await page.waitForFunction((id) => location.hash === `#${id}` &&
-      document.querySelector("dialog")?.open && document.querySelector("dialog img").complete, id)
-      .catch(() => {});
-  const state = await viewer(page);
-  check(state.open && state.shows === await href(page, id) &&
-        await page.evaluate(() => document.querySelector("dialog img").complete),
-        `${what}: the viewer shows ${id}: ${JSON.stringify(state)}`);
+// Where the visitor is: "FILE#ID" when the viewer shows picture ID (loaded, and named by the
+// address), else "FILE ID" with the focus on picture ID's link, and " (Forward)" when the
+// history has an entry ahead.
+const where = (page) => page.evaluate(() => {
+  const [dialog, file] = [document.querySelector("dialog"), location.pathname.split("/").pop()];
+  const link = [...document.querySelectorAll(".grid a")].find((a) => a.href === dialog?.querySelector("img").src);
+  const shown = link && dialog.querySelector("img").complete ? `#${link.id}` : "(loading)";
+  return dialog?.open ? file + (shown === location.hash ? shown : ` ${shown} at ${location.hash}`)
+      : `${file}${location.hash} ${document.activeElement?.id || "-"}${navigation.canGoForward ? " (Forward)" : ""}`;
+});
+const reach = async (page, expected, what) => {
+  let now;
+  for (const until = Date.now() + 5000; (now = await where(page).catch(() => "(navigating)")) !== expected && Date.now() < until;)
+    await page.waitForTimeout(50);
+  check(now === expected, `${what}: ${now}, not ${expected}`);
 };
-const closed = async (page, id, what) => {
-  await page.waitForFunction(() => !location.hash && !document.querySelector("dialog").open)
-      .catch(() => {});
-  const state = await viewer(page);
-  check(!state.open && !state.hash && state.focus === id,
-        `${what}: closed, focus on ${id}: ${JSON.stringify(state)}`);
-};
+const swipe = (page, from, to) => page.evaluate(([from, to]) => {
+  const dialog = document.querySelector("dialog");
+  const touch = (x) => new Touch({ identifier: 1, target: dialog, clientX: x, clientY: 400 });
+  dialog.dispatchEvent(new TouchEvent("touchstart", { touches: [touch(from)], bubbles: true }));
+  dialog.dispatchEvent(new TouchEvent("touchend", { changedTouches: [touch(to)], bubbles: true }));
+}, [from, to]);
 
 const pictures = new Set();  // the pictures that answered
 try {
@@ -118,70 +116,46 @@ try {
     }
     // The viewer open passes axe too.
     await page.goto(`${base}index.html#p2`);
-    await opened(page, "p2", `at ${width}`);
+    await reach(page, "index.html#p2", `at ${width}`);
     await axe(page, `the viewer at ${width}`);
     await context.close();
   }
 
-  const context = await browser.newContext({ viewport: { width: 1280, height: 900 } });
+  // The viewer, step by step: what the visitor does, and where it leaves them. The keyboard
+  // alone opens a picture, walks through the album (across its pages too) and closes it on the
+  // picture's link; a "#" link opens a picture; Escape after a click goes back over the entry
+  // the click added, Back after a click closes the picture on the page; a swipe to the left
+  // shows the next picture, to the right the one before.
+  const context = await browser.newContext({ viewport: { width: 1280, height: 900 }, hasTouch: true });
   const page = await context.newPage();
-  // The keyboard alone: Tab to the first picture, Enter opens it, the arrows walk, Escape
-  // closes and leaves the focus on the picture's link.
-  await page.goto(`${base}index.html`);
-  for (let i = 0; i < 20 && (await viewer(page)).focus !== "p1"; i++) await page.keyboard.press("Tab");
-  await page.keyboard.press("Enter");
-  await opened(page, "p1", "Enter");
-  await page.keyboard.press("ArrowRight");
-  await opened(page, "p2", "→");
-  await page.keyboard.press("ArrowRight");
-  await opened(page, "p3", "→ again");
-  await page.keyboard.press("ArrowLeft");
-  await opened(page, "p2", "←");
-  await page.keyboard.press("Escape");
-  await closed(page, "p2", "Escape");
-  // Across the pages: → from the last picture of index.html opens the first of page01.htm,
-  // ← goes back; Escape closes on the page it is on.
-  await page.goto(`${base}index.html#p200`);
-  await opened(page, "p200", "a # link");
-  await page.keyboard.press("ArrowRight");
-  await page.waitForURL(`${base}page01.htm#p201`);
-  await opened(page, "p201", "→ to the next page");
-  await page.keyboard.press("ArrowLeft");
-  await page.waitForURL(`${base}index.html#p200`);
-  await opened(page, "p200", "← to the page before");
-  await page.keyboard.press("Escape");
-  await closed(page, "p200", "Escape after crossing");
-  // A click opens a picture and Escape closes it, going back over the history entry it added
-  // (what was the picture's address is ahead); a click opens it again and Back closes it,
-  // staying on the page.
-  await page.locator("#p5").click();
-  await opened(page, "p5", "a click");
-  await page.keyboard.press("Escape");
-  await closed(page, "p5", "Escape after a click");
-  check(await page.evaluate(() => navigation.canGoForward), "Escape went back over #p5");
-  await page.locator("#p5").click();
-  await opened(page, "p5", "a click");
-  await page.goBack();
-  await closed(page, "p5", "Back");
-  check((await viewer(page)).file === "index.html", "Back stays on the page");
+  const steps = {
+    go: (file) => page.goto(base + file),
+    tab: async (id) => {
+      for (let i = 0; i < 20 && await page.evaluate(() => document.activeElement.id) !== id; i++)
+        await page.keyboard.press("Tab");
+    },
+    press: (key) => page.keyboard.press(key),
+    click: (id) => page.locator(`#${id}`).click(),
+    back: () => page.goBack(),
+    swipe: (from, to) => swipe(page, Number(from), Number(to)),
+  };
+  for (const [step, expected] of [
+    ["go index.html", "index.html -"], ["tab p1", "index.html p1"],
+    ["press Enter", "index.html#p1"], ["press ArrowRight", "index.html#p2"],
+    ["press ArrowRight", "index.html#p3"], ["press ArrowLeft", "index.html#p2"],
+    ["press Escape", "index.html p2 (Forward)"],
+    ["go index.html#p200", "index.html#p200"], ["press ArrowRight", "page01.htm#p201"],
+    ["press ArrowLeft", "index.html#p200"], ["press Escape", "index.html p200"],
+    ["click p5", "index.html#p5"], ["press Escape", "index.html p5 (Forward)"],
+    ["click p5", "index.html#p5"], ["back", "index.html p5 (Forward)"],
+    ["go index.html#p3", "index.html#p3"], ["swipe 300 80", "index.html#p4"],
+    ["swipe 80 300", "index.html#p3"],
+  ]) {
+    const [name, ...args] = step.split(" ");
+    await steps[name](...args);
+    await reach(page, expected, step);
+  }
   await context.close();
-
-  // A swipe to the left shows the next picture, to the right the one before.
-  const phone = await browser.newContext({ viewport: { width: 390, height: 844 }, hasTouch: true });
-  const touched = await phone.newPage();
-  await touched.goto(`${base}index.html#p3`);
-  await opened(touched, "p3", "on a phone");
-  const swipe = (from, to) => touched.evaluate(([from, to]) => {
-    const dialog = document.querySelector("dialog");
-    const touch = (x) => new Touch({ identifier: 1, target: dialog, clientX: x, clientY: 400 });
-    dialog.dispatchEvent(new TouchEvent("touchstart", { touches: [touch(from)], bubbles: true }));
-    dialog.dispatchEvent(new TouchEvent("touchend", { changedTouches: [touch(to)], bubbles: true }));
-  }, [from, to]);
-  await swipe(300, 80);
-  await opened(touched, "p4", "a swipe to the left");
-  await swipe(80, 300);
-  await opened(touched, "p3", "a swipe to the right");
-  await phone.close();
 
   // Without JavaScript every picture's link leads to a picture that answers, and a click on
   // the first and the last of a page opens it.

@@ -13,7 +13,7 @@ namespace snapnook::testing {
 ///   set: FOLDER                 a set folder (empty: the album folder); the pictures below are
 ///                               its own
 ///   NAME | ORIGINAL | WxH | SWxSH | CAPTION     a picture: the album picture's name, the
-///                               original's (empty: NAME), its size, the screen copy's ("-":
+///                               original's ("-": NAME), its size, the screen copy's ("-":
 ///                               none) and the caption (may be left out)
 ///   many: N                     N pictures IMG_0001.JPG, ... (the set's count so far goes on):
 ///                               every third portrait, every fourth without a screen copy
