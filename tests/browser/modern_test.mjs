@@ -149,7 +149,7 @@ try {
     ["click p5", "index.html#p5"], ["press Escape", "index.html p5 (Forward)"],
     ["click p5", "index.html#p5"], ["back", "index.html p5 (Forward)"],
     ["go index.html#p3", "index.html#p3"], ["swipe 300 80", "index.html#p4"],
-    ["swipe 80 300", "index.html#p3"],
+    ["swipe 80 300", "index.html#p3"], ["press Escape", "index.html p3"],
   ]) {
     const [name, ...args] = step.split(" ");
     await steps[name](...args);
