@@ -124,8 +124,8 @@ try {
   // The viewer, step by step: what the visitor does, and where it leaves them. The keyboard
   // alone opens a picture, walks through the album (across its pages too) and closes it on the
   // picture's link; a "#" link opens a picture; Escape after a click goes back over the entry
-  // the click added, Back after a click closes the picture on the page; a swipe to the left
-  // shows the next picture, to the right the one before.
+  // the click added, Back after a click closes the picture on the page (also when a "#" link
+  // follows at once); a swipe to the left shows the next picture, to the right the one before.
   const context = await browser.newContext({ viewport: { width: 1280, height: 900 }, hasTouch: true });
   const page = await context.newPage();
   const steps = {
@@ -148,12 +148,12 @@ try {
     ["press ArrowLeft", "index.html#p200"], ["press Escape", "index.html p200"],
     ["click p5", "index.html#p5"], ["press Escape", "index.html p5 (Forward)"],
     ["click p5", "index.html#p5"], ["back", "index.html p5 (Forward)"],
-    ["go index.html#p3", "index.html#p3"], ["swipe 300 80", "index.html#p4"],
+    ["click p5", "index.html#p5"], ["back", null], ["go index.html#p3", "index.html#p3"], ["swipe 300 80", "index.html#p4"],
     ["swipe 80 300", "index.html#p3"], ["press Escape", "index.html p3"],
   ]) {
     const [name, ...args] = step.split(" ");
     await steps[name](...args);
-    await reach(page, expected, step);
+    if (expected) await reach(page, expected, step);
   }
   await context.close();
 
