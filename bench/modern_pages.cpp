@@ -20,22 +20,12 @@
 
 #include "album/modern_pages.h"
 #include "core/file_system.h"
-#include "core/settings_store.h"
+#include "no_settings.h"
 #include "support/fake_window.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-
-class NoSettings : public snapnook::SettingsStore {
- public:
-  std::string Read(const std::string&, const std::string&, const std::string&,
-                   const std::string& fallback) override {
-    return fallback;
-  }
-  void Write(const std::string&, const std::string&, const std::string&,
-             const std::string&) override {}
-};
 
 snapnook::ModernAlbum MakeAlbum(int pictures) {
   snapnook::ModernAlbum album{"Summer 2026", "Ann", "https://ann.example", {}};
@@ -90,7 +80,7 @@ int main(int argc, char** argv) {
   const snapnook::ModernAlbum album = MakeAlbum(pictures);
   snapnook::testing::FakeWindow window;
   snapnook::RealFileSystem files;
-  NoSettings settings;
+  snapnook::NoSettings settings;
   snapnook::Session session(window, files, settings);
   session.state.SourceFolder = fs::absolute(folder + "/album");
   session.program_folder = fs::absolute(folder + "/bin");
