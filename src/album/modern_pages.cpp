@@ -9,6 +9,7 @@
 #include "album/viewer_pages.h"
 #include "core/error.h"
 #include "core/page_text.h"
+#include "core/utf8.h"
 
 namespace snapnook {
 namespace {
@@ -20,6 +21,9 @@ struct Placed {
   const ModernPicture* picture;
   int number;
 };
+
+// The longest title a page's <title> holds, in characters.
+constexpr size_t kModernTitleLength = 70;
 
 std::string PageName(int page) {
   return page == 0 ? "index.html" : PageFileName(page);
@@ -52,7 +56,26 @@ void AppendNavigation(std::string& out, int page, int pages, const char* label) 
   out += "</ul></nav>\n";
 }
 
+// `text` (page text, where each "&" begins a reference) cut to at most `most` characters of the
+// page's source, a UTF-8 sequence counting as one and a reference as its own, an ellipsis
+// standing for what is cut. A browser's tab and a search engine show no more of a title.
+std::string Shortened(const std::string& text, size_t most) {
+  size_t count = 0, cut = 0;
+  for (size_t at = 0; at < text.size();) {
+    char32_t c = 0;
+    const bool reference = text[at] == '&';
+    const size_t next = reference ? std::min(text.find(';', at), text.size() - 1) + 1
+                                  : at + std::max<size_t>(1, Utf8SequenceLength(text, at, c));
+    count += reference ? next - at : 1;
+    if (count < most) cut = next;  // the ellipsis still fits after it
+    at = next;
+  }
+  return count <= most ? text : text.substr(0, cut) + "\xE2\x80\xA6";
+}
+
 void AppendHead(std::string& out, const std::string& title, int page, int pages) {
+  const std::string of =
+      pages > 1 ? " (page " + std::to_string(page + 1) + " of " + std::to_string(pages) + ")" : "";
   out +=
       "<!DOCTYPE html>\n"
       "<html lang=\"en\">\n"
@@ -61,11 +84,7 @@ void AppendHead(std::string& out, const std::string& title, int page, int pages)
       "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n"
       "<meta name=\"generator\" content=\"Snapnook\">\n"
       "<title>" +
-      title;
-  if (pages > 1) {
-    out += " (page " + std::to_string(page + 1) + " of " + std::to_string(pages) + ")";
-  }
-  out += "</title>\n";
+      Shortened(title, kModernTitleLength - of.size()) + of + "</title>\n";
   out += "<link rel=\"stylesheet\" href=\"./" + std::string(kModernStyleSheet) + "\">\n";
   // The viewer goes on from a page's last picture to the next page's first, and back.
   if (page > 0) out += "<link rel=\"prev\" href=\"./" + PageName(page - 1) + "\">\n";
