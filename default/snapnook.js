@@ -55,7 +55,7 @@
     }
   };
   const fromAddress = () => {
-    const i = at.get(decodeURIComponent(location.hash.slice(1)));
+    const i = at.get(location.hash.slice(1));
     if (i !== undefined) {
       show(i);
     } else if (dialog.open) {
@@ -103,7 +103,7 @@
   dialog.addEventListener("close", () => {
     // The event comes after the closing: a picture opened since then stays open.
     if (dialog.open) return;
-    if (at.has(decodeURIComponent(location.hash.slice(1)))) {
+    if (at.has(location.hash.slice(1))) {
       if (pushed) {
         history.back();
       } else {
