@@ -21,22 +21,7 @@
 
 #include "app/form1.h"
 #include "core/file_system.h"
-#include "core/settings_store.h"
-
-namespace {
-
-// The remembered values stay untouched by a benchmark.
-class NoSettings : public snapnook::SettingsStore {
- public:
-  std::string Read(const std::string&, const std::string&, const std::string&,
-                   const std::string& fallback) override {
-    return fallback;
-  }
-  void Write(const std::string&, const std::string&, const std::string&,
-             const std::string&) override {}
-};
-
-}  // namespace
+#include "no_settings.h"
 
 int main(int argc, char* argv[]) {
   QApplication app(argc, argv);
@@ -59,7 +44,7 @@ int main(int argc, char* argv[]) {
   }
 
   snapnook::RealFileSystem fs;
-  NoSettings settings;
+  snapnook::NoSettings settings;
   snapnook::Form1 window(fs, settings);
   // No splash wait: this clock moves a second at each reading.
   double seconds = 0;

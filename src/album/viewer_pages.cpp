@@ -26,9 +26,9 @@ std::vector<std::string> DefaultFolderCandidates(const Session& session) {
   return candidates;
 }
 
-std::optional<std::string> FindDefaultFolder(Session& session) {
+std::optional<std::string> FindDefaultFolder(Session& session, std::string_view holding) {
   for (const std::string& folder : DefaultFolderCandidates(session)) {
-    if (session.fs.IsFile(folder + "/" + kViewerPages[0])) return folder;
+    if (session.fs.IsFile(folder + "/" + std::string(holding))) return folder;
   }
   return std::nullopt;
 }

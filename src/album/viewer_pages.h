@@ -3,6 +3,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/session.h"
@@ -15,8 +16,10 @@ namespace snapnook {
 /// A candidate whose base (home or program folder) is unknown is left out.
 std::vector<std::string> DefaultFolderCandidates(const Session& session);
 
-/// The first candidate that holds show480.html, or nothing.
-std::optional<std::string> FindDefaultFolder(Session& session);
+/// The first candidate that holds the file `holding` (the classic album's viewer page
+/// show480.html unless told), or nothing.
+std::optional<std::string> FindDefaultFolder(Session& session,
+                                             std::string_view holding = "show480.html");
 
 /// Copies show480.html, then show640.html, from the first `default` folder found into the
 /// album folder, each replacing the old file in one step. Nothing is copied when no candidate

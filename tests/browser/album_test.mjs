@@ -10,10 +10,11 @@
 // lies in default/ already: it is kept, and the other site pages are the shipped ones.
 import { execFile, spawnSync } from "node:child_process";
 import fs from "node:fs";
-import http from "node:http";
 import { createRequire } from "node:module";
 import path from "node:path";
 import { parseArgs, promisify } from "node:util";
+
+import { serve } from "./serve.mjs";
 
 const opt = parseArgs({ options: Object.fromEntries(["batch", "default", "npm", "chromium",
   "linkchecker", "out"].map((name) => [name, { type: "string" }])) }).values;
@@ -61,17 +62,7 @@ for (const page of ["hires.htm", "aol.htm"]) {
   check(fs.readFileSync(copy).equals(fs.readFileSync(shipped)), `${copy} is the shipped page`);
 }
 
-const server = http.createServer((request, response) => {
-  const file = path.join(site, decodeURIComponent(new URL(request.url, "http://x").pathname));
-  fs.readFile(file, (error, data) => {
-    const type = /\.html?$/.test(file) ? "text/html" : "image/jpeg";
-    // LinkChecker: lets linkchecker send more than ten requests a second.
-    response.writeHead(error ? 404 : 200, { "Content-Type": type, LinkChecker: "allowed" });
-    response.end(data);
-  });
-});
-await new Promise((resolve) => server.listen(0, "127.0.0.1", resolve));
-const origin = `http://127.0.0.1:${server.address().port}/`;
+const { server, origin } = await serve(site);
 
 // No broken link in the albums or in default/ beside them, whose three pages are reached. Links
 // leaving the server (the maker's web site) are checked for their syntax only; the ../default/
