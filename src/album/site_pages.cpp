@@ -26,7 +26,7 @@ void WriteSitePages(Session& session) {
   std::string folder;
   std::vector<std::string> candidates;
   // Beside the album, and not part of it: the record does not keep them.
-  AlbumFiles files(session.fs, source, nullptr);
+  AlbumFiles files(session.fs, source, nullptr, "default");
   if (!ShowOnFailure(session, source, [&] {
         folder = SitePagesFolder(source);
         candidates = DefaultFolderCandidates(session);

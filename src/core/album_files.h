@@ -76,19 +76,27 @@ class WriteRecord {
 
 /// The album one run writes, for that run: the only way to write.
 ///
+/// Nothing is created, written or removed outside the album folder as it resolved when the
+/// first write came (links inside it are followed only while they stay inside): such a write
+/// throws error 70 "Permission denied: FOLDER is outside the album". The one exception is the
+/// folder `beside` (named so, beside the album folder), when one is given.
+///
 /// Nothing is created, written or removed at or below a folder of originals (a folder whose
 /// name ends with "BIG" in any letter case) from the album folder down, whatever a caller takes
 /// the folder for: such a write throws error 70 "Permission denied: FOLDER is an original
-/// picture folder". The folders are judged by the path as written and by the path its links
-/// lead to; a path outside the album folder (by its text, or where its links lead) is judged
-/// whole.
+/// picture folder". The folders are judged by their path as written and as its links lead, and
+/// by identity: the folder a write goes into is opened once, its device and inode are checked
+/// against every folder at or below a folder of originals in the album (reached through links
+/// or mounts too), and the file is made, put in place and removed relative to that open folder.
 ///
 /// A file put in place inside the album folder is told to the record (when there is one) with
 /// what it was made from; so is a file removed.
 class AlbumFiles {
  public:
   /// `folder` is the album folder; `record` may be null, and must outlive this object.
-  AlbumFiles(FileSystem& fs, const std::string& folder, WriteRecord* record);
+  AlbumFiles(FileSystem& fs, const std::string& folder, WriteRecord* record,
+             const std::string& beside = "");
+  ~AlbumFiles();
   AlbumFiles(const AlbumFiles&) = delete;
   AlbumFiles& operator=(const AlbumFiles&) = delete;
 
@@ -103,6 +111,10 @@ class AlbumFiles {
   /// Whether a write into `folder` would touch originals. Never throws.
   bool HoldsOriginals(const std::string& folder);
 
+  /// Opens and judges the folder a write of the file `path` goes into, as the write would (see
+  /// the class), so that a failure shows before anything is written. Throws what that write
+  /// would, when it is the folder that fails it.
+  void CheckWritable(const std::string& path);
   /// Creates one folder; an existing folder is no error.
   void CreateDirectory(const std::string& path);
   /// Starts writing `path` (see OutputFile); its commit records it as made from `origin`.
@@ -116,12 +128,19 @@ class AlbumFiles {
 
  private:
   std::optional<std::string> OriginalsFolderFor(const std::string& folder);
+  // The folder a write into `folder` goes into, opened and judged (see the class); kept open
+  // for the next writes (a few dozen at most). A missing folder is "Path not found" naming
+  // `subject`, what was to be written there.
+  WriteFolder& Folder(const std::string& folder, const std::string& subject);
+  WriteFolder& Open(const std::string& folder);
 
   FileSystem& fs_;
   WriteRecord* record_;
-  std::string album_;            // as written, absolute
-  std::string album_real_;       // with links resolved
-  std::set<std::string> swept_;  // folders written into since the run began
+  std::string album_;       // as written, absolute
+  std::string album_real_;  // with links resolved
+  std::string beside_;      // the folder beside the album that may be written, or empty
+  struct Opened;
+  std::unique_ptr<Opened> opened_;
 };
 
 /// Whether `folder` lies at or below a folder of originals, judged along its whole path as

@@ -2,9 +2,11 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <linux/openat2.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -29,29 +31,52 @@ std::int64_t Nanoseconds(const timespec& t) {
   return static_cast<std::int64_t>(t.tv_sec) * 1'000'000'000 + t.tv_nsec;
 }
 
-std::string FolderOf(const std::string& path) {
-  const auto slash = path.find_last_of('/');
-  if (slash == std::string::npos) return ".";
-  if (slash == 0) return "/";
-  return path.substr(0, slash);
+// This process's token in its temporary names: process ids repeat (a container's process 1
+// runs again and again), tokens do not.
+const std::string& OwnToken() {
+  static const std::string token = [] {
+    unsigned char bytes[6] = {};
+    const int fd = ::open("/dev/urandom", O_RDONLY | O_CLOEXEC);
+    if (fd >= 0) {
+      [[maybe_unused]] const ssize_t n = ::read(fd, bytes, sizeof bytes);
+      ::close(fd);
+    }
+    static constexpr char kHex[] = "0123456789abcdef";
+    std::string text;
+    const std::uint64_t mix = static_cast<std::uint64_t>(::time(nullptr)) ^
+                              (static_cast<std::uint64_t>(::getpid()) << 20);
+    for (size_t i = 0; i < sizeof bytes; ++i) {
+      const unsigned value = bytes[i] ^ static_cast<unsigned char>(mix >> (8 * i));
+      text += kHex[value >> 4];
+      text += kHex[value & 15];
+    }
+    return text;
+  }();
+  return token;
 }
 
-std::string TemporaryPathFor(const std::string& path) {
+std::string TemporaryNameFor() {
   static std::atomic<unsigned> counter{0};
-  return FolderOf(path) + "/" + std::string(kTempPrefix) + std::to_string(::getpid()) + "-" +
+  return std::string(kTempPrefix) + std::to_string(::getpid()) + "-" + OwnToken() + "-" +
          std::to_string(counter++) + std::string(kTempSuffix);
 }
 
-// The process id in a temporary name, or 0 when `name` is none.
-pid_t WriterOf(std::string_view name) {
-  if (!IsTemporaryName(name)) return 0;
+// Who wrote a temporary file, from its name ".snapnook-PID-TOKEN-N.tmp" (or, from before the
+// tokens, ".snapnook-PID-N.tmp"): the process id, 0 when `name` is none, and the token.
+std::pair<pid_t, std::string_view> WriterOf(std::string_view name) {
+  if (!IsTemporaryName(name)) return {0, {}};
   name.remove_prefix(kTempPrefix.size());
+  name.remove_suffix(kTempSuffix.size());
   long pid = 0;
   size_t digits = 0;
   while (digits < name.size() && name[digits] >= '0' && name[digits] <= '9' && pid < INT_MAX / 10) {
     pid = pid * 10 + (name[digits++] - '0');
   }
-  return digits > 0 && digits < name.size() && name[digits] == '-' ? static_cast<pid_t>(pid) : 0;
+  if (digits == 0 || digits >= name.size() || name[digits] != '-') return {0, {}};
+  name.remove_prefix(digits + 1);
+  const size_t dash = name.find('-');
+  return {static_cast<pid_t>(pid),
+          dash == std::string_view::npos ? std::string_view() : name.substr(0, dash)};
 }
 
 // Whether a process with this id runs (a process we may not signal runs too).
@@ -87,18 +112,19 @@ class PosixFolderLock : public FolderLock {
   int fd_;
 };
 
-// The temporary files being written, for a process that is going down: kept where a signal
-// handler may read them without allocating or locking. A file whose path finds no free slot
-// is left to the next run's sweep.
+// The temporary files being written, for a process that is going down: each as its open folder
+// and name, kept where a signal handler may read them without allocating or locking. A file
+// whose name finds no free slot is left to the next run's sweep.
 class LiveTemporaries {
  public:
-  int Add(const std::string& path) {
-    if (path.size() >= sizeof(Slot::path)) return -1;
+  int Add(int folder, const std::string& name) {
+    if (name.size() >= sizeof(Slot::name)) return -1;
     for (int i = 0; i < kSlots; ++i) {
       int free = kFree;
       if (!slots_[i].state.compare_exchange_strong(free, kFilling)) continue;
-      path.copy(slots_[i].path, path.size());
-      slots_[i].path[path.size()] = '\0';
+      slots_[i].folder = folder;
+      name.copy(slots_[i].name, name.size());
+      slots_[i].name[name.size()] = '\0';
       slots_[i].state.store(kLive);
       return i;
     }
@@ -109,7 +135,7 @@ class LiveTemporaries {
   }
   void UnlinkAll() {
     for (Slot& slot : slots_) {
-      if (slot.state.load() == kLive) ::unlink(slot.path);
+      if (slot.state.load() == kLive) ::unlinkat(slot.folder, slot.name, 0);
     }
   }
 
@@ -118,22 +144,42 @@ class LiveTemporaries {
   enum { kFree, kFilling, kLive };
   struct Slot {
     std::atomic<int> state{kFree};
-    char path[PATH_MAX];
+    int folder = -1;
+    char name[NAME_MAX + 1];
   };
   Slot slots_[kSlots];
 };
 
 LiveTemporaries live_temporaries;
 
+// An open folder's descriptor, shared by the folder and the files being written in it.
+class Descriptor {
+ public:
+  explicit Descriptor(int fd) : fd_(fd) {}
+  ~Descriptor() { ::close(fd_); }
+  Descriptor(const Descriptor&) = delete;
+  Descriptor& operator=(const Descriptor&) = delete;
+  int get() const { return fd_; }
+
+ private:
+  int fd_;
+};
+
 class PosixOutputFile : public OutputFile {
  public:
   // `live` is the temporary file's slot among the live ones, taken before it was made.
-  PosixOutputFile(std::string path, std::string temp, int fd, int live)
-      : path_(std::move(path)), temp_(std::move(temp)), fd_(fd), live_(live) {}
+  PosixOutputFile(std::shared_ptr<Descriptor> folder, std::string path, std::string name,
+                  std::string temp, int fd, int live)
+      : folder_(std::move(folder)),
+        path_(std::move(path)),
+        name_(std::move(name)),
+        temp_(std::move(temp)),
+        fd_(fd),
+        live_(live) {}
 
   ~PosixOutputFile() override {
     if (fd_ >= 0) ::close(fd_);
-    if (!committed_) ::unlink(temp_.c_str());
+    if (!committed_) ::unlinkat(folder_->get(), temp_.c_str(), 0);
     live_temporaries.Remove(live_);
   }
 
@@ -152,7 +198,9 @@ class PosixOutputFile : public OutputFile {
     const int fd = fd_;
     fd_ = -1;
     if (::close(fd) != 0) Fail(errno);
-    if (::rename(temp_.c_str(), path_.c_str()) != 0) Fail(errno);
+    if (::renameat(folder_->get(), temp_.c_str(), folder_->get(), name_.c_str()) != 0) {
+      Fail(errno);
+    }
     committed_ = true;
     return {static_cast<std::uint64_t>(st.st_size), Nanoseconds(st.st_mtim)};
   }
@@ -179,12 +227,14 @@ class PosixOutputFile : public OutputFile {
   [[noreturn]] void Fail(int err) {
     if (fd_ >= 0) ::close(fd_);
     fd_ = -1;
-    ::unlink(temp_.c_str());
+    ::unlinkat(folder_->get(), temp_.c_str(), 0);
     buffer_.clear();
     throw ErrorFromErrno(err, IoAction::kWrite, path_);
   }
 
+  std::shared_ptr<Descriptor> folder_;
   std::string path_;
+  std::string name_;
   std::string temp_;
   int fd_;
   std::string buffer_;
@@ -311,13 +361,6 @@ std::optional<FileId> RealFileSystem::Identity(const std::string& path) {
   return FileId{static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
 }
 
-void RealFileSystem::DoCreateDirectory(const std::string& path) {
-  if (::mkdir(path.c_str(), 0777) == 0) return;
-  const int err = errno;
-  if (err == EEXIST && IsDirectory(path)) return;
-  throw ErrorFromErrno(err, IoAction::kWrite, path);
-}
-
 std::vector<unsigned char> RealFileSystem::ReadFile(const std::string& path) {
   const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) throw ErrorFromErrno(errno, IoAction::kRead, path);
@@ -340,39 +383,183 @@ std::vector<unsigned char> RealFileSystem::ReadFile(const std::string& path) {
   return bytes;
 }
 
-std::unique_ptr<OutputFile> RealFileSystem::DoCreateFile(const std::string& path) {
-  // A file whose name a folder (or anything the rename could not replace) holds cannot be
-  // made: say so now, as creating it in place would, not only when it is put in place.
+namespace {
+
+FileId IdOf(const struct stat& st) {
+  return {static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
+}
+
+// Opens `relative` below the open folder `base`, following links only while they stay below
+// it; -1 with errno set (EXDEV for a path that leads out). Where the kernel cannot keep the
+// resolution below the folder itself (before Linux 5.6), the folder opened is climbed back up
+// to `base` instead.
+int OpenBeneath(int base, FileId base_id, const std::string& relative) {
+  open_how how{};
+  how.flags = O_RDONLY | O_DIRECTORY | O_CLOEXEC;
+  how.resolve = RESOLVE_BENEATH | RESOLVE_NO_MAGICLINKS;
+  const long fd = ::syscall(SYS_openat2, base, relative.c_str(), &how, sizeof how);
+  if (fd >= 0 || errno != ENOSYS) return static_cast<int>(fd);
+  const int opened = ::openat(base, relative.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (opened < 0) return -1;
   struct stat st {};
-  if (::lstat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
-    throw ErrorFromErrno(EISDIR, IoAction::kWrite, path);
+  for (int at = ::dup(opened); at >= 0;) {
+    if (::fstat(at, &st) != 0) break;
+    if (IdOf(st) == base_id) {
+      ::close(at);
+      return opened;
+    }
+    const int up = ::openat(at, "..", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    struct stat above {};
+    const bool top = up < 0 || ::fstat(up, &above) != 0 || IdOf(above) == IdOf(st);
+    ::close(at);
+    at = top ? -1 : up;
+    if (top && up >= 0) ::close(up);
   }
-  const std::string temp = TemporaryPathFor(path);
-  // Known as live before it exists, so that a process going down at any moment removes it.
-  const int live = live_temporaries.Add(temp);
-  const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-  if (fd < 0) {
+  ::close(opened);
+  errno = EXDEV;
+  return -1;
+}
+
+class PosixWriteFolder : public WriteFolder {
+ public:
+  PosixWriteFolder(std::string path, int fd) : path_(std::move(path)) {
+    folder_ = std::make_shared<Descriptor>(fd);
+    struct stat st {};
+    if (::fstat(fd, &st) == 0) id_ = IdOf(st);
+  }
+
+  const std::string& path() const override { return path_; }
+  FileId id() const override { return id_; }
+
+  std::unique_ptr<WriteFolder> OpenBelow(const std::string& relative,
+                                         const std::string& path) override {
+    const int fd = OpenBeneath(folder_->get(), id_, relative);
+    if (fd < 0) {
+      if (errno == EXDEV || errno == ELOOP) {
+        throw SnapError(kErrPermissionDenied,
+                        "Permission denied: " + path + " is outside the album");
+      }
+      throw ErrorFromErrno(errno, IoAction::kWrite, path);
+    }
+    return std::make_unique<PosixWriteFolder>(path, fd);
+  }
+
+  void MakeFolder(const std::string& name) override {
+    if (::mkdirat(folder_->get(), name.c_str(), 0777) == 0) return;
     const int err = errno;
-    live_temporaries.Remove(live);
-    throw ErrorFromErrno(err, IoAction::kWrite, path);
+    struct stat st {};
+    if (err == EEXIST && ::fstatat(folder_->get(), name.c_str(), &st, 0) == 0 &&
+        S_ISDIR(st.st_mode)) {
+      return;
+    }
+    throw ErrorFromErrno(err, IoAction::kWrite, PathOf(name));
   }
-  return std::make_unique<PosixOutputFile>(path, temp, fd, live);
-}
 
-void RealFileSystem::DoRemoveFile(const std::string& path) {
-  if (::unlink(path.c_str()) != 0) throw ErrorFromErrno(errno, IoAction::kWrite, path);
-}
+  std::unique_ptr<OutputFile> CreateFile(const std::string& name) override {
+    // A file whose name a folder (or anything the rename could not replace) holds cannot be
+    // made: say so now, as creating it in place would, not only when it is put in place.
+    struct stat st {};
+    if (::fstatat(folder_->get(), name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 &&
+        S_ISDIR(st.st_mode)) {
+      throw ErrorFromErrno(EISDIR, IoAction::kWrite, PathOf(name));
+    }
+    const std::string temp = TemporaryNameFor();
+    // Known as live before it exists, so that a process going down at any moment removes it.
+    const int live = live_temporaries.Add(folder_->get(), temp);
+    const int fd = ::openat(folder_->get(), temp.c_str(),
+                            O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
+    if (fd < 0) {
+      const int err = errno;
+      live_temporaries.Remove(live);
+      throw ErrorFromErrno(err, IoAction::kWrite, PathOf(name));
+    }
+    return std::make_unique<PosixOutputFile>(folder_, PathOf(name), name, temp, fd, live);
+  }
 
-void RealFileSystem::SweepTemporaries(const std::string& folder) {
-  std::unique_ptr<DIR, DirCloser> dir(::opendir(folder.c_str()));
-  if (!dir) return;
-  const pid_t self = ::getpid();
-  while (const dirent* entry = ::readdir(dir.get())) {
-    const pid_t writer = WriterOf(entry->d_name);
-    if (writer > 0 && writer != self && !ProcessRuns(writer)) {
-      ::unlinkat(::dirfd(dir.get()), entry->d_name, 0);
+  void RemoveFile(const std::string& name) override {
+    if (::unlinkat(folder_->get(), name.c_str(), 0) != 0) {
+      throw ErrorFromErrno(errno, IoAction::kWrite, PathOf(name));
     }
   }
+
+  // A temporary file is left by a run that has ended when its process runs no more, or when
+  // it is this process's id with another token (the id came round again).
+  void SweepTemporaries() override {
+    const int fd = ::dup(folder_->get());
+    if (fd < 0) return;
+    std::unique_ptr<DIR, DirCloser> dir(::fdopendir(fd));
+    if (!dir) {
+      ::close(fd);
+      return;
+    }
+    ::rewinddir(dir.get());
+    const pid_t self = ::getpid();
+    while (const dirent* entry = ::readdir(dir.get())) {
+      const auto [writer, token] = WriterOf(entry->d_name);
+      if (writer > 0 && (writer == self ? token != OwnToken() : !ProcessRuns(writer))) {
+        ::unlinkat(folder_->get(), entry->d_name, 0);
+      }
+    }
+  }
+
+ private:
+  std::string PathOf(const std::string& name) const {
+    return path_.ends_with('/') ? path_ + name : path_ + "/" + name;
+  }
+
+  std::string path_;
+  std::shared_ptr<Descriptor> folder_;
+  FileId id_;
+};
+
+// Collects the identities of the folders at or below folders of originals below the open
+// folder `fd` (`inside` when it is such a folder itself) into `originals`. A folder is entered
+// once outside originals (`seen`), and once more if it is reached inside them later.
+void CollectOriginals(int fd, bool inside, std::set<FileId>& seen, std::set<FileId>& originals) {
+  const int own = ::dup(fd);
+  if (own < 0) return;
+  std::unique_ptr<DIR, DirCloser> dir(::fdopendir(own));
+  if (!dir) {
+    ::close(own);
+    return;
+  }
+  while (const dirent* entry = ::readdir(dir.get())) {
+    const std::string_view name = entry->d_name;
+    if (name == "." || name == ".." ||
+        (entry->d_type != DT_DIR && entry->d_type != DT_LNK && entry->d_type != DT_UNKNOWN)) {
+      continue;
+    }
+    struct stat st {};
+    if (::fstatat(fd, entry->d_name, &st, 0) != 0 || !S_ISDIR(st.st_mode)) continue;
+    const bool originals_here = inside || IsOriginalsName(name);
+    if (originals_here ? !originals.insert(IdOf(st)).second
+                       : originals.contains(IdOf(st)) || !seen.insert(IdOf(st)).second) {
+      continue;
+    }
+    const int below = ::openat(fd, entry->d_name, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (below < 0) continue;
+    CollectOriginals(below, originals_here, seen, originals);
+    ::close(below);
+  }
+}
+
+}  // namespace
+
+std::unique_ptr<WriteFolder> RealFileSystem::OpenWriteFolder(const std::string& folder) {
+  const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) throw ErrorFromErrno(errno, IoAction::kWrite, folder);
+  return std::make_unique<PosixWriteFolder>(folder, fd);
+}
+
+std::set<FileId> RealFileSystem::OriginalsBelow(const std::string& album) {
+  std::set<FileId> seen, originals;
+  const int fd = ::open(album.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return originals;
+  struct stat st {};
+  if (::fstat(fd, &st) == 0) seen.insert(IdOf(st));
+  CollectOriginals(fd, false, seen, originals);
+  ::close(fd);
+  return originals;
 }
 
 std::optional<FileStat> RealFileSystem::Stat(const std::string& path) {

@@ -19,6 +19,7 @@ struct FileId {
   std::uint64_t device = 0;
   std::uint64_t inode = 0;
   bool operator==(const FileId&) const = default;
+  auto operator<=>(const FileId&) const = default;
 };
 
 /// A file as it was written: its size and modification time once it was complete.
@@ -67,12 +68,39 @@ class FolderLock {
   virtual ~FolderLock() = default;
 };
 
+/// A folder opened for writing into: every file of a run is created, put in place and removed
+/// relative to the open folder, so that what a path leads to cannot change under a write (a
+/// link swapped, a folder renamed) once the folder has been judged. Operations throw SnapError
+/// (the numbers of error.h), naming the path as the run names it.
+class WriteFolder {
+ public:
+  virtual ~WriteFolder() = default;
+  /// The folder's path as the run names it.
+  virtual const std::string& path() const = 0;
+  /// The folder's identity.
+  virtual FileId id() const = 0;
+  /// Opens the folder `relative` ("a/b") below this one, named `path`, following links only
+  /// while they stay below this folder: one that leads out is error 70 "PATH is outside the
+  /// album".
+  virtual std::unique_ptr<WriteFolder> OpenBelow(const std::string& relative,
+                                                 const std::string& path) = 0;
+  /// Creates the folder `name` in it; an existing folder is no error.
+  virtual void MakeFolder(const std::string& name) = 0;
+  /// Starts writing the file `name` in it (see OutputFile). A name a folder holds cannot be
+  /// written, and says so now.
+  virtual std::unique_ptr<OutputFile> CreateFile(const std::string& name) = 0;
+  /// Removes the file `name` (not a folder).
+  virtual void RemoveFile(const std::string& name) = 0;
+  /// Removes what unfinished writes of runs that have ended left in it. Never throws.
+  virtual void SweepTemporaries() {}
+};
+
 /// Every operation on files and folders that the program makes. Paths are byte strings.
 /// Operations that fail throw SnapError with the numbers of error.h, naming the path.
 ///
-/// Reads are public. Writes are not: every file and folder a run makes or removes goes through
-/// the run's AlbumFiles (core/album_files.h), which guards the originals and records what was
-/// written before it calls the unguarded operations here (Do...).
+/// Reads are public. Writes go through folders opened for writing (OpenWriteFolder), and a run
+/// makes them only through its AlbumFiles (core/album_files.h), which judges each folder before
+/// it writes into it and records what was written.
 ///
 /// The reads of RealFileSystem may be made from several threads at once; SharedReads() gives
 /// the view that is safe to read that way for any file system.
@@ -126,18 +154,12 @@ class FileSystem {
   /// derive pool's workers make them.
   virtual SharedReads& Shared() = 0;
 
- protected:
-  friend class AlbumFiles;
-
-  /// Creates one folder; an existing folder is no error.
-  virtual void DoCreateDirectory(const std::string& path) = 0;
-  /// Starts writing `path` (see OutputFile). Throws when the temporary file cannot be made.
-  virtual std::unique_ptr<OutputFile> DoCreateFile(const std::string& path) = 0;
-  /// Removes one file (not a folder).
-  virtual void DoRemoveFile(const std::string& path) = 0;
-  /// Called before the first file of a run is written into `folder`: removes what unfinished
-  /// writes of processes that have ended left there. Never throws.
-  virtual void SweepTemporaries(const std::string& folder) { (void)folder; }
+  /// Opens the folder `folder` for writing into (links followed). Throws SnapError.
+  virtual std::unique_ptr<WriteFolder> OpenWriteFolder(const std::string& folder) = 0;
+  /// The identities of every folder at or below a folder of originals (a name ending with
+  /// "BIG" in any letter case) below `album`, links followed, each folder once. Never throws:
+  /// what cannot be listed is left out.
+  virtual std::set<FileId> OriginalsBelow(const std::string& album) = 0;
 };
 
 /// The reads a worker thread makes while the run goes on: safe from several threads at once.
@@ -152,7 +174,8 @@ class SharedReads {
 };
 
 /// The file system of the machine, through POSIX calls, which are safe from any thread.
-/// Temporary files are named ".snapnook-PID-N.tmp" after the writing process.
+/// Temporary files are named ".snapnook-PID-TOKEN-N.tmp" after the writing process and a token
+/// of its own (process ids repeat, as in a container).
 class RealFileSystem : public FileSystem, public SharedReads {
  public:
   std::vector<std::string> ListEntries(const std::string& folder) override;
@@ -167,12 +190,8 @@ class RealFileSystem : public FileSystem, public SharedReads {
   std::string ResolvedPath(const std::string& path) override;
   std::unique_ptr<FolderLock> LockFolder(const std::string& folder) override;
   SharedReads& Shared() override { return *this; }
-
- protected:
-  void DoCreateDirectory(const std::string& path) override;
-  std::unique_ptr<OutputFile> DoCreateFile(const std::string& path) override;
-  void DoRemoveFile(const std::string& path) override;
-  void SweepTemporaries(const std::string& folder) override;
+  std::unique_ptr<WriteFolder> OpenWriteFolder(const std::string& folder) override;
+  std::set<FileId> OriginalsBelow(const std::string& album) override;
 };
 
 /// The folder of originals that a write into `folder` would touch, judged on the text of the

@@ -18,6 +18,7 @@ bool NeedsPercent(char32_t c) {
     case '>':
     case '&':
     case '\\':
+    case ':':  // so that no name reads as a link's scheme ("javascript:")
       return true;
     default:
       return c < 0x20 || c == 0x7F;

@@ -19,7 +19,7 @@ std::string PageText(std::string_view utf8);
 std::string TypedText(std::string_view typed);
 
 /// A file or folder name as it is written into a link (a picture's file name, a set folder's
-/// path). Each of % # ? " ' < > & \, each control character (U+0000..U+001F, U+007F) and
+/// path). Each of % # ? " ' < > & \ :, each control character (U+0000..U+001F, U+007F) and
 /// each byte that is not part of valid UTF-8 becomes "%" and two upper-case hex digits per
 /// byte; everything else, blanks, "/" and non-ASCII letters included, stays as it is.
 /// "Mom's #1.JPG" gives "Mom%27s %231.JPG".

@@ -171,6 +171,10 @@ void PictureDeriver::Derive(const std::string& big_folder, const std::string& fi
   sources.options = kClassicCopies;
   const std::vector<CopyPlace> copies = CopiesOf(big_folder, file, make_640, prepared.portrait);
   const DerivedImages& images = prepared.images;
+  // A picture whose copies cannot all be written writes none: a folder that is missing (a BIG
+  // folder outside a set folder has no Thumb beside it), outside the album or of originals
+  // fails before the first copy, as its write would.
+  for (const CopyPlace& copy : copies) files.CheckWritable(copy.path);
   if (session_.options.check) {
     // Nothing is made: each copy is written as the room it would take, which the check's file
     // system counts and lets fail where the run's writes would.

@@ -147,7 +147,45 @@ std::optional<std::uint64_t> CheckFileSystem::FreeSpace(const std::string& path)
   return real_.FreeSpace(path);
 }
 
-void CheckFileSystem::DoCreateDirectory(const std::string& path) {
+// A folder of a check: opened on the real file system where it exists there, so that it is
+// judged as the run's would be; its writes go to the check.
+class CheckFolder : public WriteFolder {
+ public:
+  CheckFolder(CheckFileSystem& check, std::string path, std::unique_ptr<WriteFolder> real)
+      : check_(check), path_(std::move(path)), real_(std::move(real)) {}
+
+  const std::string& path() const override { return path_; }
+  FileId id() const override {
+    return real_ ? real_->id() : check_.Identity(path_).value_or(FileId{});
+  }
+  std::unique_ptr<WriteFolder> OpenBelow(const std::string& relative,
+                                         const std::string& path) override {
+    if (check_.removed_.contains(Key(path))) throw ErrorFromErrno(ENOENT, IoAction::kWrite, path);
+    if (check_.folders_.contains(Key(path))) {
+      return std::make_unique<CheckFolder>(check_, path, nullptr);
+    }
+    if (!real_) throw ErrorFromErrno(ENOENT, IoAction::kWrite, path);
+    return std::make_unique<CheckFolder>(check_, path, real_->OpenBelow(relative, path));
+  }
+  void MakeFolder(const std::string& name) override { check_.MakeDirectory(PathOf(name)); }
+  std::unique_ptr<OutputFile> CreateFile(const std::string& name) override {
+    return check_.MakeFile(PathOf(name));
+  }
+  void RemoveFile(const std::string& name) override { check_.Remove(PathOf(name)); }
+
+ private:
+  std::string PathOf(const std::string& name) const { return Key(path_) + "/" + name; }
+
+  CheckFileSystem& check_;
+  std::string path_;
+  std::unique_ptr<WriteFolder> real_;
+};
+
+std::unique_ptr<WriteFolder> CheckFileSystem::OpenWriteFolder(const std::string& folder) {
+  return std::make_unique<CheckFolder>(*this, folder, real_.OpenWriteFolder(folder));
+}
+
+void CheckFileSystem::MakeDirectory(const std::string& path) {
   const std::string key = Key(path);
   if (FolderExists(key)) return;
   if (IsFile(key)) throw ErrorFromErrno(EEXIST, IoAction::kWrite, path);
@@ -156,7 +194,7 @@ void CheckFileSystem::DoCreateDirectory(const std::string& path) {
   removed_.erase(key);
 }
 
-std::unique_ptr<OutputFile> CheckFileSystem::DoCreateFile(const std::string& path) {
+std::unique_ptr<OutputFile> CheckFileSystem::MakeFile(const std::string& path) {
   const std::string key = Key(path);
   if (FolderExists(key)) throw ErrorFromErrno(EISDIR, IoAction::kWrite, path);
   CheckWritable(ParentOf(key), path);
@@ -167,7 +205,7 @@ std::unique_ptr<OutputFile> CheckFileSystem::DoCreateFile(const std::string& pat
   });
 }
 
-void CheckFileSystem::DoRemoveFile(const std::string& path) {
+void CheckFileSystem::Remove(const std::string& path) {
   const std::string key = Key(path);
   if (!IsFile(key)) throw ErrorFromErrno(ENOENT, IoAction::kWrite, path);
   CheckWritable(ParentOf(key), path);

@@ -39,15 +39,23 @@ class CheckFileSystem : public FileSystem {
     return std::make_unique<FolderLock>();
   }
   SharedReads& Shared() override { return real_.Shared(); }
+  /// A folder of `real` (opened there, so that the same folders are judged the same way and a
+  /// path that leads out of the album fails as it would), or one the check made; what is
+  /// written into it is kept here.
+  std::unique_ptr<WriteFolder> OpenWriteFolder(const std::string& folder) override;
+  std::set<FileId> OriginalsBelow(const std::string& album) override {
+    return real_.OriginalsBelow(album);
+  }
 
- protected:
-  void DoCreateDirectory(const std::string& path) override;
-  std::unique_ptr<OutputFile> DoCreateFile(const std::string& path) override;
-  void DoRemoveFile(const std::string& path) override;
+  // The writes of its folders, by path.
+  void MakeDirectory(const std::string& path);
+  std::unique_ptr<OutputFile> MakeFile(const std::string& path);
+  void Remove(const std::string& path);
 
  private:
   // Where a write into `folder` would fail, as the error it would raise for `path`.
   void CheckWritable(const std::string& folder, const std::string& path);
+  friend class CheckFolder;
   bool FolderExists(const std::string& folder);
 
   FileSystem& real_;

@@ -37,8 +37,11 @@ run("vips", "black", made("portrait"), "60", "80", "--bands", "3");
 const odd = ["a b", "Mom's #1", "100%", "Tom & Jerry*", "café", "日本*"];
 const twelve = [...Array(12).keys()].map(
     (i) => `mixed/SET1/BIG/PIC${i + 1}${i % 3 > 1 ? "*" : ""}`);
+// "colon": sets whose names hold a colon, one of them read as a script's link were it not encoded.
+const colon = ["colon/javascript:alert(7);SET1/BIG/A", "colon/Paris:SETA/BIG/B:1*"];
 for (const name of [...odd.map((n) => `odd/Mom's 100% & #SET1/BIG/${n}`),
-                    ...[1, 2, 3, 4, 5, 6, 7, 8].map((i) => `odd/SET2/BIG/IMG${i}`), ...twelve]) {
+                    ...[1, 2, 3, 4, 5, 6, 7, 8].map((i) => `odd/SET2/BIG/IMG${i}`), ...twelve,
+                    ...colon]) {
   const file = path.join(site, name.replace("*", "") + ".JPG");
   const sideways = path.join(path.dirname(file), "sideways", path.basename(file));
   fs.mkdirSync(path.dirname(sideways), { recursive: true });
@@ -50,7 +53,7 @@ const own = path.join(site, "default", "copyright.html");
 fs.writeFileSync(own, "<html><body><p>Our own terms of use.</p></body></html>\n");
 const stamp = (stat = fs.statSync(own)) => `${stat.ino} ${stat.mtimeMs}`;
 const ownBefore = stamp();
-for (const [album, ...extra] of [["odd"], ["mixed", "--no-640"]]) {
+for (const [album, ...extra] of [["odd"], ["mixed", "--no-640"], ["colon"]]) {
   const batch = run(opt.batch, "-q", "--site-pages", ...extra, path.join(site, album));
   check(batch.status === 0 && batch.stderr === "", `snapnook-batch ${album}: ${batch.stderr}`);
 }
@@ -69,7 +72,7 @@ const { server, origin } = await serve(site);
 // pages lie outside the album, so they need --check-extern.
 const config = path.join(out, "linkcheckerrc");
 fs.writeFileSync(config, "[checking]\nmaxrequestspersecond=1000\n");
-for (const album of ["odd", "mixed"]) {
+for (const album of ["odd", "mixed", "colon"]) {
   const crawl = await promisify(execFile)(opt.linkchecker, [
     "-f", config, "--no-status", "--check-extern", "-v", "-o", "csv",
     "--ignore-url", `^(?!${origin.replaceAll(".", "\\.")})`, `${origin}${album}/index.html`,
@@ -84,6 +87,11 @@ for (const album of ["odd", "mixed"]) {
 const browser = await chromium.launch({ executablePath: opt.chromium, args: ["--no-sandbox"] });
 const context = await browser.newContext();
 context.setDefaultTimeout(15000);
+// No page of an album runs a script of a name's making.
+context.on("page", (page) => page.on("dialog", async (dialog) => {
+  check(false, `a script ran on ${page.url()}: ${dialog.type()} "${dialog.message()}"`);
+  await dialog.dismiss();
+}));
 
 // Whether each picture of a page has loaded, and the picture a click on it opens.
 const pictures = (page) => page.evaluate(() => [...document.images].map((img) => {
@@ -99,7 +107,8 @@ const pictures = (page) => page.evaluate(() => [...document.images].map((img) =>
 // through fnOpen1; in "mixed" a landscape picture whose link goes into BIG.
 try {
   for (const [name, count, pages, index, viewer] of [["odd", 14, 2, 5, "show640.html"],
-                                                     ["mixed", 12, 2, 0, "show480.html"]]) {
+                                                     ["mixed", 12, 2, 0, "show480.html"],
+                                                     ["colon", 2, 1, 1, "show640.html"]]) {
     const page = await context.newPage();
     const at = (n) => `${origin}${name}/page${String(n).padStart(2, "0")}.htm`;
     await page.goto(`${origin}${name}/index.html`);
@@ -132,6 +141,22 @@ try {
     // The page may be gone before the key press returns.
     await Promise.all([opened.waitForEvent("close"),
                        opened.keyboard.press("Escape").catch(() => {})]);
+    // Every link of the numbered and DjVu pages leads to this server (or the maker's); in
+    // "colon" each link into a set ([original], [rotated], DjVu) is clicked, and runs no script.
+    for (const at of [`${origin}${name}/page01.htm`, `${origin}${name}/page00a.htm`]) {
+      await page.goto(at);
+      for (const href of await page.evaluate(() => [...document.links].map((a) => a.href))) {
+        check(/^(https?|ftp):/.test(href), `${name}: a link to ${href}`);
+      }
+      const links = await page.locator("a[href*=SET]").count();
+      for (let n = 0; name === "colon" && n < links; n++) {
+        const tab = await context.newPage();
+        await tab.goto(at);
+        await tab.locator("a[href*=SET]").nth(n).click();
+        await tab.waitForLoadState("load");
+        await tab.close();
+      }
+    }
     await page.close();
   }
 } catch (error) {

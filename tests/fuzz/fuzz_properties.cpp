@@ -68,7 +68,7 @@ std::string CheckWebPath(std::string_view input) {
   for (const Piece& p : Pieces(name)) {
     const bool escaped =
         p.stray || p.code_point < 0x20 || p.code_point == 0x7F ||
-        std::u32string_view(U"%#?\"'<>&\\").find(p.code_point) != std::u32string::npos;
+        std::u32string_view(U"%#?\"'<>&\\:").find(p.code_point) != std::u32string::npos;
     if (!escaped) link += p.bytes;
     for (const unsigned char byte : escaped ? p.bytes : "")
       link += {'%', "0123456789ABCDEF"[byte >> 4], "0123456789ABCDEF"[byte & 15]};

@@ -107,12 +107,8 @@ class FaultyFileSystem : public RealFileSystem {
     return RealFileSystem::ReadFile(path);
   }
 
- protected:
-  void DoCreateDirectory(const std::string& path) override {
-    Count(FsOp::kCreateDirectory, path, IoAction::kWrite);
-    RealFileSystem::DoCreateDirectory(path);
-  }
-  std::unique_ptr<OutputFile> DoCreateFile(const std::string& path) override;
+  /// Its folders count the folders made in them, and the files created and written there.
+  std::unique_ptr<WriteFolder> OpenWriteFolder(const std::string& folder) override;
 
  private:
   template <typename T>
@@ -167,9 +163,38 @@ class FaultyOutputFile : public OutputFile {
   std::string path_;
 };
 
-inline std::unique_ptr<OutputFile> FaultyFileSystem::DoCreateFile(const std::string& path) {
-  Count(FsOp::kCreateFile, path, IoAction::kWrite);
-  return std::make_unique<FaultyOutputFile>(*this, RealFileSystem::DoCreateFile(path));
+// A folder whose writes are counted, each by the path it names.
+class FaultyFolder : public WriteFolder {
+ public:
+  FaultyFolder(FaultyFileSystem& fs, std::unique_ptr<WriteFolder> inner)
+      : fs_(fs), inner_(std::move(inner)) {}
+  const std::string& path() const override { return inner_->path(); }
+  FileId id() const override { return inner_->id(); }
+  std::unique_ptr<WriteFolder> OpenBelow(const std::string& relative,
+                                         const std::string& path) override {
+    return std::make_unique<FaultyFolder>(fs_, inner_->OpenBelow(relative, path));
+  }
+  void MakeFolder(const std::string& name) override {
+    fs_.Count(FsOp::kCreateDirectory, PathOf(name), IoAction::kWrite);
+    inner_->MakeFolder(name);
+  }
+  std::unique_ptr<OutputFile> CreateFile(const std::string& name) override {
+    fs_.Count(FsOp::kCreateFile, PathOf(name), IoAction::kWrite);
+    return std::make_unique<FaultyOutputFile>(fs_, inner_->CreateFile(name));
+  }
+  void RemoveFile(const std::string& name) override { inner_->RemoveFile(name); }
+  void SweepTemporaries() override { inner_->SweepTemporaries(); }
+
+ private:
+  std::string PathOf(const std::string& name) const {
+    return path().ends_with('/') ? path() + name : path() + "/" + name;
+  }
+  FaultyFileSystem& fs_;
+  std::unique_ptr<WriteFolder> inner_;
+};
+
+inline std::unique_ptr<WriteFolder> FaultyFileSystem::OpenWriteFolder(const std::string& folder) {
+  return std::make_unique<FaultyFolder>(*this, RealFileSystem::OpenWriteFolder(folder));
 }
 
 }  // namespace snapnook::testing::faults
