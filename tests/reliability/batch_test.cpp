@@ -12,6 +12,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <fcntl.h>
+
+#include <atomic>
 #include <csignal>
 #include <filesystem>
 #include <fstream>
@@ -246,6 +249,61 @@ TEST(Batch, AFullDiskIsShownAndNothingIsHalfWritten) {
   }
   fs::remove(album + "/filler");
   ExpectTheAlbumAgain(*tree);
+}
+
+// A write is judged by the folder it goes into, not by its path: SET1/Thumb swapped again and
+// again between a folder of its own and a link to BIG while runs go on, and BIG mounted over
+// Thumb, never lead a write into BIG, and leave no temporary file there.
+TEST(Batch, ASwappedLinkOrAMountNeverLeadsAWriteIntoOriginals) {
+  TempTree tree;
+  testing::AddToTree(tree.root(), "album/SET1/BIG/P{1..24}.JPG 96x72");
+  testing::AddToTree(tree.root(), "album/SET1/Thumb/");
+  ASSERT_EQ(::symlink("BIG", tree.Path("album/SET1/Thumb.link").c_str()), 0);
+  // The originals as names and digests, so that a failure says which changed.
+  const auto digests = [&] {
+    Lines listed;
+    for (const auto& [path, bytes] : tree.Snapshot("album/SET1/BIG"))
+      listed.push_back(path + " " + std::to_string(std::hash<std::string>{}(bytes)));
+    return listed;
+  };
+  const Lines originals = digests();
+  const auto unchanged = [&] {
+    EXPECT_EQ(digests(), originals);
+    for (const std::string& left : testing::TemporaryNamesBelow(tree))
+      EXPECT_EQ(left.find("/BIG/"), std::string::npos) << left;
+  };
+  std::atomic<bool> stop = false;
+  std::thread swapper([&] {
+    const std::string thumb = tree.Path("album/SET1/Thumb");
+    const std::string link = tree.Path("album/SET1/Thumb.link");
+    while (!stop) {
+      ::renameat2(AT_FDCWD, thumb.c_str(), AT_FDCWD, link.c_str(), RENAME_EXCHANGE);
+      std::this_thread::sleep_for(std::chrono::microseconds(200));
+    }
+  });
+  for (int run = 0; run < 40 && !HasFailure(); ++run) {
+    Batch(tree,
+          run % 2 ? "snapnook-batch -q -j2 $ROOT/album" : "snapnook-batch -q -j1 $ROOT/album");
+    unchanged();
+  }
+  stop = true;
+  swapper.join();
+
+  const std::string thumb = tree.Path("album/SET1/Thumb");
+  if (fs::is_symlink(thumb)) fs::rename(thumb, tree.Path("album/SET1/Thumb.old"));
+  fs::create_directories(thumb);
+  if (::mount(tree.Path("album/SET1/BIG").c_str(), tree.Path("album/SET1/Thumb").c_str(), nullptr,
+              MS_BIND, nullptr) != 0) {
+    GTEST_SKIP() << "a bind mount needs root";
+  }
+  const Result mounted = Batch(tree, "snapnook-batch -q -j2 $ROOT/album");
+  ::umount2(tree.Path("album/SET1/Thumb").c_str(), MNT_DETACH);
+  EXPECT_EQ(mounted.status, 1);
+  EXPECT_NE(mounted.err.find("Error: 70 - Permission denied: $ROOT/album/SET1/Thumb is an original "
+                             "picture folder"),
+            std::string::npos)
+      << mounted.err;
+  unchanged();
 }
 
 // The files a run has written so far, temporaries left out.
