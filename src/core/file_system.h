@@ -80,6 +80,11 @@ class FileSystem {
 
   /// The whole content of a file.
   virtual std::vector<unsigned char> ReadFile(const std::string& path) = 0;
+  /// The whole content of a file of at most `most` bytes. A larger file is not read (or not
+  /// read on, when it grows while being read): error 7 "Out of memory: PATH", as holding it
+  /// would exceed what the caller may hold. This one reads the file whole first; a file
+  /// system that can tell a file's size before reading it says so instead.
+  virtual std::vector<unsigned char> ReadFileWithin(const std::string& path, std::uint64_t most);
 
   /// The times of a file (following links), or nothing when it cannot be examined. Never
   /// throws.
@@ -147,6 +152,7 @@ class RealFileSystem : public FileSystem {
   bool IsFile(const std::string& path) override;
   std::optional<FileId> Identity(const std::string& path) override;
   std::vector<unsigned char> ReadFile(const std::string& path) override;
+  std::vector<unsigned char> ReadFileWithin(const std::string& path, std::uint64_t most) override;
   std::optional<FileTimes> Times(const std::string& path) override;
   bool Writable(const std::string& folder) override;
   std::optional<std::uint64_t> FreeSpace(const std::string& path) override;

@@ -101,6 +101,10 @@ class FaultyFileSystem : public RealFileSystem {
     Count(FsOp::kReadFile, path, IoAction::kRead);
     return RealFileSystem::ReadFile(path);
   }
+  std::vector<unsigned char> ReadFileWithin(const std::string& path, std::uint64_t most) override {
+    Count(FsOp::kReadFile, path, IoAction::kRead);
+    return RealFileSystem::ReadFileWithin(path, most);
+  }
 
  protected:
   void DoCreateDirectory(const std::string& path) override {
