@@ -77,6 +77,20 @@ CopyPlan PlanCopies(const CopyBoxes& boxes, Fitting fitting, bool turn_when_tall
   return plan;
 }
 
+PlaneScale ScaleOf(const CopyShape& copy, Turn turn, int held_x, int of_x, int held_y, int of_y) {
+  const int across = turn.transpose ? copy.height : copy.width;
+  const int down = turn.transpose ? copy.width : copy.height;
+  const Region& part = copy.region;
+  const double left = part.left * held_x / of_x, top = part.top * held_y / of_y;
+  const double span_x = part.width * held_x / of_x, span_y = part.height * held_y / of_y;
+  return {span_x / across,
+          span_y / down,
+          turn.mirror_x ? left + span_x : left,
+          turn.mirror_y ? top + span_y : top,
+          turn.mirror_x,
+          turn.mirror_y};
+}
+
 int ShrinkFor(const CopyPlan& plan) {
   const auto covers = [&](int shrink) {
     for (const CopyShape* copy : {&plan.album, &plan.screen}) {

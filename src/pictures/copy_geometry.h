@@ -2,6 +2,7 @@
 #pragma once
 
 #include "pictures/imaging.h"
+#include "pictures/resample.h"
 
 namespace snapnook {
 
@@ -25,6 +26,12 @@ struct CopyShape {
   int width = 0, height = 0;  // 0 x 0: not made
   Region region;
 };
+
+/// How the part of a picture that `copy` shows maps onto the copy as it is scaled, in the
+/// picture's stored axes and at the copy's size before its transpose, mirrored as `turn` says.
+/// The picture is held at `held_x` / `of_x` of its size across and `held_y` / `of_y` down (a
+/// picture decoded smaller spans fewer samples than it has pixels).
+PlaneScale ScaleOf(const CopyShape& copy, Turn turn, int held_x, int of_x, int held_y, int of_y);
 
 /// The copy of a `width` x `height` picture (as stored), turned by `turn`, that takes a
 /// `box_width` x `box_height` box as `fitting` says: stretched, the whole picture at the box's

@@ -142,14 +142,8 @@ VImage ResizeCopy(const VImage& in, int width, int height, const CopyShape& copy
                         static_cast<const std::uint8_t*>(in.data())};
   const int across = turn.transpose ? copy.height : copy.width;
   const int down = turn.transpose ? copy.width : copy.height;
-  const Region& part = copy.region;
-  const double left = part.left * in.width() / width, top = part.top * in.height() / height;
-  const double span_x = part.width * in.width() / width;
-  const double span_y = part.height * in.height() / height;
-  Raster scaled =
-      ResizeLanczos(view, across, down,
-                    {span_x / across, span_y / down, turn.mirror_x ? left + span_x : left,
-                     turn.mirror_y ? top + span_y : top, turn.mirror_x, turn.mirror_y});
+  Raster scaled = ResizeLanczos(view, across, down,
+                                ScaleOf(copy, turn, in.width(), width, in.height(), height));
   if (turn.transpose) {
     Raster turned{down, across, scaled.bands, std::vector<std::uint8_t>(scaled.pixels.size())};
     Transpose(scaled.pixels.data(), static_cast<std::ptrdiff_t>(across) * scaled.bands, across,

@@ -153,17 +153,7 @@ Planes ScalePlanes(const Planes& source, const CopyShape& copy, Turn turn) {
   const int width = turn.transpose ? copy.height : copy.width;
   const int height = turn.transpose ? copy.width : copy.height;
   Planes scaled = NewPlanes420(width, height);
-  const Region& part = copy.region;
-  const double left = part.left * source.num / source.denom;
-  const double top = part.top * source.num / source.denom;
-  const double across = part.width * source.num / source.denom;
-  const double down = part.height * source.num / source.denom;
-  const PlaneScale map{across / width,
-                       down / height,
-                       turn.mirror_x ? left + across : left,
-                       turn.mirror_y ? top + down : top,
-                       turn.mirror_x,
-                       turn.mirror_y};
+  const PlaneScale map = ScaleOf(copy, turn, source.num, source.denom, source.num, source.denom);
   ResizePlane(source.Luma(), width, height, map, scaled.samples[0].data(), scaled.plane_width[0]);
   PadLuma(scaled);
   for (int i = 1; i < 3; ++i) {
