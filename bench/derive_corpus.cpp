@@ -27,9 +27,13 @@ using snapnook::Fitting;
 
 namespace {
 
+// The whole file in one read, as the run's file system reads it.
 std::vector<unsigned char> Read(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), {}};
+  std::vector<unsigned char> bytes(fs::file_size(path));
+  in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  if (!in) throw std::runtime_error("cannot read " + path.string());
+  return bytes;
 }
 
 void Write(const fs::path& path, const std::vector<unsigned char>& bytes) {

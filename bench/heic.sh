@@ -70,12 +70,11 @@ for ((round = 1; round <= rounds; round++)); do
     if ((round % 2 == 0)); then c=$([[ $c == derive ]] && echo vips || echo derive); fi
     reset
     echo "$c $(timed "run_$c")" >>"$work/times"
+    # Every copy made, at its size.
+    copies=("$work"/heic/SET*/640/*.jpg "$work"/vt/640/*.jpg "$work"/heic/SET*/Thumb/*.jpg "$work"/vt/Thumb/*.jpg)
+    sizes=$(for copy in "${copies[@]}"; do if [[ -f "$copy" ]]; then vipsheader -f width "$copy"; fi; done | sort | uniq -c | awk '{ printf "%s x%s ", $1, $2 }')
+    [[ "$sizes" == "$n x640 $n x74 " ]] || { echo "heic.sh: $c made $sizes" >&2; exit 1; }
   done
-done
-# Both made every copy, at its size.
-for copy in "$work"/heic/SET*/640/*.jpg "$work"/vt/640/*.jpg; do
-  [[ "$(vipsheader -f width "$copy")x$(vipsheader -f height "$copy")" == 640x480 ]] ||
-    { echo "heic.sh: $copy is not 640 x 480" >&2; exit 1; }
 done
 
 median() { sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
