@@ -175,7 +175,7 @@ TEST(ModernPictures, TakeTheFirstCaptionThatIsOne) {
 // a picture of several scans holds all its coefficients, one of a single scan only its decoded
 // planes, a PNG its pixels twice; a file larger than the budget is not even read. The 738-byte
 // progressive JPEG claiming 65000 x 65000 would take 13 GB.
-TEST(ModernPictures, AbovetheMemoryBudgetAreRefusedBeforeDecoding) {
+TEST(ModernPictures, AboveTheMemoryBudgetAreRefusedBeforeDecoding) {
   const testing::TempTree tree;
   const auto make = [&](const std::string& name, const std::string& shell) {
     EXPECT_EQ(std::system(("cd " + tree.root() + " && " + shell).c_str()), 0) << shell;
