@@ -76,9 +76,44 @@ Format FormatOf(const std::vector<unsigned char>& bytes) {
   return Format::kOther;
 }
 
+// The orientation and caption libvips read of a picture other than a JPEG.
+int OrientationOf(const VImage& image) {
+  const int orientation =
+      image.get_typeof(VIPS_META_ORIENTATION) != 0 ? image.get_int(VIPS_META_ORIENTATION) : 1;
+  return orientation >= 1 && orientation <= 8 ? orientation : 1;
+}
+
+std::span<const unsigned char> BlobOf(const VImage& image, const char* name) {
+  if (image.get_typeof(name) == 0) return {};
+  size_t size = 0;
+  const void* data = image.get_blob(name, &size);
+  return {static_cast<const unsigned char*>(data), size};
+}
+
+std::string CaptionOf(const VImage& image) {
+  // TIFF keeps the description EXIF has in its own first directory.
+  if (image.get_typeof("image-description") != 0) {
+    std::string caption = CleanCaption(image.get_string("image-description"));
+    if (!caption.empty()) return caption;
+  }
+  const auto xmp = BlobOf(image, VIPS_META_XMP_NAME);
+  return ReadCaption(BlobOf(image, VIPS_META_EXIF_NAME),
+                     {reinterpret_cast<const char*>(xmp.data()), xmp.size()},
+                     BlobOf(image, VIPS_META_IPTC_NAME));
+}
+
 // A picture of a format other than JPEG, decoded whole (the first page or frame; HEIF's own
-// rotation applied by its decoder), after its header showed it within the memory budget.
-VImage LoadOther(const Blob& blob, Format format, const std::string& path,
+// rotation applied by its decoder), and what its header says of it.
+struct Loaded {
+  VImage pixels;
+  int orientation = 1;
+  std::string caption;
+};
+
+// Loads the picture after its header showed it within the memory budget. What the header holds
+// is taken before decoding: some loaders keep their metadata in memory they free once the
+// pixels are read, the colour profile included, which is therefore copied.
+Loaded LoadOther(const Blob& blob, Format format, const std::string& path,
                  std::uint64_t memory_budget) {
   VImage (*load)(VipsBlob*, VOption*) = nullptr;
   switch (format) {
@@ -104,33 +139,15 @@ VImage LoadOther(const Blob& blob, Format format, const std::string& path,
   const int sample_bytes = static_cast<int>(vips_format_sizeof(image.format()));
   CheckMemoryBudget(PixelBytes(image.width(), image.height(), image.bands(), sample_bytes),
                     memory_budget, path);
-  return image.copy_memory();
-}
-
-// The orientation and caption libvips read of a picture other than a JPEG.
-int OrientationOf(const VImage& image) {
-  const int orientation =
-      image.get_typeof(VIPS_META_ORIENTATION) != 0 ? image.get_int(VIPS_META_ORIENTATION) : 1;
-  return orientation >= 1 && orientation <= 8 ? orientation : 1;
-}
-
-std::span<const unsigned char> BlobOf(const VImage& image, const char* name) {
-  if (image.get_typeof(name) == 0) return {};
-  size_t size = 0;
-  const void* data = image.get_blob(name, &size);
-  return {static_cast<const unsigned char*>(data), size};
-}
-
-std::string CaptionOf(const VImage& image) {
-  // TIFF keeps the description EXIF has in its own first directory.
-  if (image.get_typeof("image-description") != 0) {
-    std::string caption = CleanCaption(image.get_string("image-description"));
-    if (!caption.empty()) return caption;
+  Loaded loaded{VImage(), OrientationOf(image), CaptionOf(image)};
+  const std::span<const unsigned char> icc = BlobOf(image, VIPS_META_ICC_NAME);
+  const std::vector<unsigned char> profile(icc.begin(), icc.end());
+  loaded.pixels = image.copy_memory();
+  if (!profile.empty()) {
+    vips_image_set_blob_copy(loaded.pixels.get_image(), VIPS_META_ICC_NAME, profile.data(),
+                             profile.size());
   }
-  const auto xmp = BlobOf(image, VIPS_META_XMP_NAME);
-  return ReadCaption(BlobOf(image, VIPS_META_EXIF_NAME),
-                     {reinterpret_cast<const char*>(xmp.data()), xmp.size()},
-                     BlobOf(image, VIPS_META_IPTC_NAME));
+  return loaded;
 }
 
 // The copy `copy` of `in`, a picture of `width` x `height` pixels as stored, decoded at
@@ -272,10 +289,10 @@ Copies MakeCopiesWithVips(const std::vector<unsigned char>& bytes, const std::st
       full =
           VImage::jpegload_buffer(blob.get(), LoadOptions()->set("shrink", shrink)).copy_memory();
     } else {
-      const VImage decoded = LoadOther(blob, format, path, sizes.memory_budget);
-      if (orientation == 0) orientation = OrientationOf(decoded);
-      copies.caption = CaptionOf(decoded);
-      full = Flattened(decoded);
+      Loaded decoded = LoadOther(blob, format, path, sizes.memory_budget);
+      if (orientation == 0) orientation = decoded.orientation;
+      copies.caption = std::move(decoded.caption);
+      full = Flattened(decoded.pixels);
       width = full.width();
       height = full.height();
     }
