@@ -12,6 +12,9 @@
 #          faster two cores make the floor itself, the yardstick for -j2
 #   j1     snapnook-batch --no-html -q -j1 CORPUS
 #   j2     snapnook-batch --no-html -q -j2 CORPUS
+#   mod1   the imaging step alone making the modern album's copies, one picture at a time
+#          (snapnook-derive CORPUS), until snapnook-batch makes the modern album
+#   cls1   the same driver making the classic album's copies (snapnook-derive --classic)
 #   gm     GraphicsMagick, one `gm convert -size` process per picture (and per sideways copy)
 #   im     ImageMagick 6, one `convert -define jpeg:size=` process per picture (and per sideways
 #          copy)
@@ -73,9 +76,10 @@ per picture and the peak resident memory.
   -b, --batch PATH   snapnook-batch to measure (default: build/bin/snapnook-batch of this
                      repository); without it only the floor and the toolkits are measured
       --old PATH     another snapnook-batch (an earlier build) to measure with -j1 as "old1"
+      --derive PATH  snapnook-derive for mod1 and cls1 (default: build/bin/snapnook-derive)
   -r, --reps N       rounds (default 3)
-      --only LIST    commands to run, comma-separated from floor,floor2,j1,j2,old1,gm,im
-                     (default: all but old1, which --old adds)
+      --only LIST    commands to run, comma-separated from floor,floor2,j1,j2,mod1,cls1,old1,
+                     gm,im (default: all but old1, which --old adds, and mod1 and cls1)
       --log DIR      keep every run's GNU time report and error output in DIR
       --no-install   do not install missing Debian packages
   -h, --help         this text
@@ -83,6 +87,7 @@ EOF
 }
 
 batch="$repo/build/bin/snapnook-batch"
+derive="$repo/build/bin/snapnook-derive"
 old=""
 reps=3
 only=""
@@ -93,6 +98,7 @@ while (($#)); do
   case "$1" in
     -b | --batch) batch=${2:?--batch needs a path}; shift 2 ;;
     --old) old=${2:?--old needs a path}; shift 2 ;;
+    --derive) derive=${2:?--derive needs a path}; shift 2 ;;
     -r | --reps) reps=${2:?--reps needs a number}; shift 2 ;;
     --only) only=${2:?--only needs a list}; shift 2 ;;
     --log) log=${2:?--log needs a folder}; shift 2 ;;
@@ -117,6 +123,8 @@ declare -A label=(
   [old1]="old snapnook-batch -j1"
   [j1]="snapnook-batch -j1"
   [j2]="snapnook-batch -j2"
+  [mod1]="imaging step, modern, one job"
+  [cls1]="imaging step, classic, one job"
   [gm]="GraphicsMagick gm convert -size"
   [im]="ImageMagick 6 convert jpeg:size"
 )
@@ -124,7 +132,7 @@ commands=()
 if [[ -n "$only" ]]; then
   IFS=, read -r -a commands <<<"$only"
   for c in "${commands[@]}"; do
-    [[ -v "label[$c]" ]] || { echo "run.sh: unknown command '$c' (floor,floor2,j1,j2,old1,gm,im)" >&2; exit 2; }
+    [[ -v "label[$c]" ]] || { echo "run.sh: unknown command '$c' (floor,floor2,j1,j2,mod1,cls1,old1,gm,im)" >&2; exit 2; }
   done
 else
   commands=("${all_commands[@]}")
@@ -141,6 +149,10 @@ if ((wants_batch)) && [[ ! -x "$batch" ]]; then
 fi
 for c in "${commands[@]}"; do
   if [[ "$c" == old1 && ! -x "$old" ]]; then echo "run.sh: old1 needs --old PATH" >&2; exit 2; fi
+  if [[ "$c" == mod1 || "$c" == cls1 ]] && [[ ! -x "$derive" ]]; then
+    echo "run.sh: no snapnook-derive at $derive (see --derive)" >&2
+    exit 2
+  fi
 done
 
 # --- tools -----------------------------------------------------------------------------------
@@ -261,6 +273,8 @@ run_one() {
     old1) cmd=("$old" --no-html -q -j1 "$corpus") ;;
     j1) cmd=("$batch" --no-html -q -j1 "$corpus") ;;
     j2) cmd=("$batch" --no-html -q -j2 "$corpus") ;;
+    mod1) cmd=("$derive" --quiet "$corpus") ;;
+    cls1) cmd=("$derive" --classic --quiet "$corpus") ;;
     gm) cmd=("${one_thread[@]}" bash "$here/run.sh" --pipeline gm "$work/pictures.list" "$gm_tool") ;;
     im) cmd=("${one_thread[@]}" bash "$here/run.sh" --pipeline im "$work/pictures.list" "$im_tool") ;;
   esac

@@ -23,7 +23,7 @@ cmake --build "$build" -j"$(nproc)"
 
 status=0
 total=0
-for target in page_text web_path natural_order; do
+for target in page_text web_path natural_order picture_metadata; do
   mkdir -p "$build/corpus/$target" "$build/crashes"
   log="$build/fuzz_$target.log"
   if "$build/fuzz_$target" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \

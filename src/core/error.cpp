@@ -39,6 +39,10 @@ SnapError InvalidPictureError(const std::string& path, const std::string& why) {
   return SnapError(kErrInvalidPicture, text);
 }
 
+SnapError OutOfMemoryError(const std::string& path) {
+  return SnapError(kErrOutOfMemory, "Out of memory: " + path);
+}
+
 std::string WalkErrorText(const SnapError& error) {
   return "Error: " + std::to_string(error.number()) + " - " + error.description();
 }
@@ -51,7 +55,7 @@ SnapError CurrentFailure(const std::string& subject) {
   } catch (const SnapError& error) {
     return error;
   } catch (const std::bad_alloc&) {
-    return SnapError(kErrOutOfMemory, "Out of memory: " + subject);
+    return OutOfMemoryError(subject);
   } catch (const std::exception& error) {
     return SnapError(kErrInternal, "Internal error: " + subject + ": " + error.what());
   } catch (...) {

@@ -44,6 +44,7 @@ SnapError ErrorFromErrno(int err, IoAction action, const std::string& path);
 
 SnapError OverflowError();
 SnapError InvalidPictureError(const std::string& path, const std::string& why = {});
+SnapError OutOfMemoryError(const std::string& path);
 
 /// The walk's message text: "Error: " + number + " - " + description.
 std::string WalkErrorText(const SnapError& error);

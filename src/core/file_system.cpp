@@ -16,6 +16,7 @@
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
+#include <limits>
 
 #include "core/ascii_case.h"
 #include "core/error.h"
@@ -361,12 +362,29 @@ std::optional<FileId> RealFileSystem::Identity(const std::string& path) {
   return FileId{static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
 }
 
+std::vector<unsigned char> FileSystem::ReadFileWithin(const std::string& path, std::uint64_t most) {
+  std::vector<unsigned char> bytes = ReadFile(path);
+  if (bytes.size() > most) throw OutOfMemoryError(path);
+  return bytes;
+}
+
 std::vector<unsigned char> RealFileSystem::ReadFile(const std::string& path) {
+  return RealFileSystem::ReadFileWithin(path, std::numeric_limits<std::uint64_t>::max());
+}
+
+std::vector<unsigned char> RealFileSystem::ReadFileWithin(const std::string& path,
+                                                          std::uint64_t most) {
   const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) throw ErrorFromErrno(errno, IoAction::kRead, path);
   std::vector<unsigned char> bytes;
   struct stat st {};
-  if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) bytes.reserve(static_cast<size_t>(st.st_size));
+  if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
+    if (static_cast<std::uint64_t>(st.st_size) > most) {
+      ::close(fd);
+      throw OutOfMemoryError(path);
+    }
+    bytes.reserve(static_cast<size_t>(st.st_size));
+  }
   unsigned char chunk[1 << 16];
   for (;;) {
     const ssize_t n = ::read(fd, chunk, sizeof chunk);
@@ -376,6 +394,10 @@ std::vector<unsigned char> RealFileSystem::ReadFile(const std::string& path) {
       const int err = errno;
       ::close(fd);
       throw ErrorFromErrno(err, IoAction::kRead, path);
+    }
+    if (bytes.size() + static_cast<size_t>(n) > most) {
+      ::close(fd);
+      throw OutOfMemoryError(path);
     }
     bytes.insert(bytes.end(), chunk, chunk + n);
   }

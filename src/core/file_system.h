@@ -125,6 +125,11 @@ class FileSystem {
 
   /// The whole content of a file.
   virtual std::vector<unsigned char> ReadFile(const std::string& path) = 0;
+  /// The whole content of a file of at most `most` bytes. A larger file is not read (or not
+  /// read on, when it grows while being read): error 7 "Out of memory: PATH", as holding it
+  /// would exceed what the caller may hold. This one reads the file whole first; a file
+  /// system that can tell a file's size before reading it says so instead.
+  virtual std::vector<unsigned char> ReadFileWithin(const std::string& path, std::uint64_t most);
 
   /// What `path` is (following links), or nothing when it cannot be examined. Never throws.
   virtual std::optional<FileStat> Stat(const std::string& path) = 0;
@@ -171,6 +176,9 @@ class SharedReads {
   virtual bool IsFile(const std::string& path) = 0;
   virtual std::optional<FileStat> Stat(const std::string& path) = 0;
   virtual std::vector<unsigned char> ReadFile(const std::string& path) = 0;
+  /// As FileSystem::ReadFileWithin.
+  virtual std::vector<unsigned char> ReadFileWithin(const std::string& path,
+                                                    std::uint64_t most) = 0;
 };
 
 /// The file system of the machine, through POSIX calls, which are safe from any thread.
@@ -185,6 +193,7 @@ class RealFileSystem : public FileSystem, public SharedReads {
   std::optional<FileId> Identity(const std::string& path) override;
   std::vector<unsigned char> ReadFile(const std::string& path) override;
   std::optional<FileStat> Stat(const std::string& path) override;
+  std::vector<unsigned char> ReadFileWithin(const std::string& path, std::uint64_t most) override;
   bool Writable(const std::string& folder) override;
   std::optional<std::uint64_t> FreeSpace(const std::string& path) override;
   std::string ResolvedPath(const std::string& path) override;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <limits>
 
 #include "core/error.h"
 #include "pictures/set_layout.h"
@@ -17,8 +18,13 @@ struct DerivePool::Job {
   PreparedPicture result;
 };
 
-PreparedPicture PreparePicture(SharedReads& fs, const std::string& big_folder,
-                               const std::string& file, bool make_640) {
+namespace {
+
+PreparedPicture Prepare(SharedReads& fs, const DeriveSettings& settings,
+                        const std::string& big_folder, const std::string& file, bool make_640) {
+  // A file larger than the budget would exceed it before its header is read.
+  const std::uint64_t most = settings.memory_budget > 0 ? settings.memory_budget
+                                                        : std::numeric_limits<std::uint64_t>::max();
   PreparedPicture prepared;
   try {
     // What the copies are made from, as it is before it is read: a file that changes while
@@ -26,25 +32,42 @@ PreparedPicture PreparePicture(SharedReads& fs, const std::string& big_folder,
     prepared.sources = SourcesOf(fs, big_folder, file, SidewaysFolderOf(fs, big_folder), "");
     DeriveInput input;
     input.path = big_folder + file;
-    input.bytes = fs.ReadFile(input.path);
+    input.bytes = fs.ReadFileWithin(input.path, most);
     input.make_640 = make_640;
+    input.fitting = settings.fitting;
+    input.memory_budget = settings.memory_budget;
     // Portrait when a same-named file lies in the `sideways` folder; a failing lookup means
     // landscape.
     input.portrait = prepared.sources.sideways.has_value();
     if (input.portrait && make_640) {
       input.sideways_path = *prepared.sources.sideways;
       try {
-        input.sideways_bytes = fs.ReadFile(input.sideways_path);
+        input.sideways_bytes = fs.ReadFileWithin(input.sideways_path, most);
       } catch (const SnapError& error) {
         input.sideways_read_error = error;
       }
     }
+    // A picture with a sideways picture is upright already.
+    input.apply_orientation = settings.fitting != Fitting::kStretch && !input.portrait;
     prepared.portrait = input.portrait;
     prepared.images = MakeDerivedImages(input);
   } catch (...) {
     prepared.error = std::current_exception();
   }
   return prepared;
+}
+
+}  // namespace
+
+Preparer PreparerFor(const DeriveSettings& settings) {
+  return [settings](SharedReads& fs, const std::string& big_folder, const std::string& file,
+                    bool make_640) { return Prepare(fs, settings, big_folder, file, make_640); };
+}
+
+PreparedPicture PreparePicture(SharedReads& fs, const std::string& big_folder,
+                               const std::string& file, bool make_640) {
+  static const DeriveSettings classic{Fitting::kStretch, DefaultMemoryBudget(0)};
+  return Prepare(fs, classic, big_folder, file, make_640);
 }
 
 DerivePool::DerivePool(SharedReads& fs, int threads, size_t ahead, Preparer prepare)

@@ -21,21 +21,33 @@ namespace snapnook {
 /// the picture raised, and the sources as they were before they were read. Nothing of it is on
 /// disk yet.
 struct PreparedPicture {
-  bool portrait = false;
+  bool portrait = false;  // it has a sideways picture (the turned boxes: images.portrait)
   PictureSources sources;
   DerivedImages images;
   std::exception_ptr error;
 };
 
-/// Reads the picture `file` of the `BIG` folder `big_folder` (ending with "/") and, for a
-/// portrait picture, its sideways copy, and makes the derived copies in memory. Reads files
-/// only; safe on any thread. Never throws: failures land in `error`.
-PreparedPicture PreparePicture(SharedReads& fs, const std::string& big_folder,
-                               const std::string& file, bool make_640);
+/// How a run makes its pictures (see DeriveInput).
+struct DeriveSettings {
+  Fitting fitting = Fitting::kStretch;  // the classic album, or the modern album's fill or fit
+  std::uint64_t memory_budget = 0;      // 0: no limit
+};
 
 /// How a picture is prepared: PreparePicture, or what a check does instead.
 using Preparer = std::function<PreparedPicture(SharedReads& fs, const std::string& big_folder,
                                                const std::string& file, bool make_640)>;
+
+/// Makes pictures as `settings` say: reads the picture `file` of the `BIG` folder `big_folder`
+/// (ending with "/") and, for a picture with a sideways picture, that one, and makes the
+/// derived copies in memory; the modern album applies the EXIF orientation of a picture
+/// without a sideways picture. A file larger than the memory budget is not read: error 7.
+/// Reads files only; safe on any thread. Never throws: failures land in `error`.
+Preparer PreparerFor(const DeriveSettings& settings);
+
+/// The classic album's preparer (see PreparerFor), with the default memory budget of a run
+/// with one job a core.
+PreparedPicture PreparePicture(SharedReads& fs, const std::string& big_folder,
+                               const std::string& file, bool make_640);
 
 /// Worker threads that prepare the pictures of a `BIG` folder in listing order, a bounded
 /// number ahead of the walk, while the walk takes the results one by one in the same order.

@@ -15,6 +15,7 @@
 #include "core/error.h"
 #include "pictures/icc_profile.h"
 #include "pictures/imaging_paths.h"
+#include "pictures/jpeg_header.h"
 #include "pictures/resample.h"
 
 namespace snapnook {
@@ -43,10 +44,6 @@ bool IsLackOfMemory(std::string_view error) {
          error.find("Backing store not supported") != std::string_view::npos;
 }
 
-SnapError OutOfMemory(const std::string& path) {
-  return SnapError(kErrOutOfMemory, "Out of memory: " + path);
-}
-
 // What the picture's embedded colour profile is, from its APP2 "ICC_PROFILE" chunks.
 enum class Profile { kNone, kSrgb, kOther };
 
@@ -54,28 +51,15 @@ Profile EmbeddedProfile(std::span<const unsigned char> jpeg) {
   static constexpr unsigned char kIcc[] = "ICC_PROFILE";  // with its NUL, 12 bytes
   std::map<int, std::span<const unsigned char>> chunks;   // by sequence number
   int declared = 0;
-  size_t at = 2;  // past the start-of-image marker
-  while (at + 4 <= jpeg.size()) {
-    if (jpeg[at] != 0xFF) {
-      ++at;  // stray bytes between segments: libjpeg skips them too
-      continue;
-    }
-    const unsigned char marker = jpeg[at + 1];
-    if (marker == 0xFF || marker == 0x01 || (marker >= 0xD0 && marker <= 0xD8)) {
-      at += marker == 0xFF ? 1 : 2;  // fill byte, or a marker without a segment
-      continue;
-    }
-    if (marker == 0xDA || marker == 0xD9) break;  // the profile comes before the image data
-    const size_t length = (size_t{jpeg[at + 2]} << 8) | jpeg[at + 3];
-    if (length < 2 || at + 2 + length > jpeg.size()) break;
-    const auto segment = jpeg.subspan(at + 4, length - 2);
+  // The profile comes before the image data.
+  ForEachJpegSegment(jpeg, [&](unsigned char marker, std::span<const unsigned char> segment) {
     if (marker == 0xE2 && segment.size() > 14 &&
         std::memcmp(segment.data(), kIcc, sizeof kIcc) == 0) {
       declared = segment[13];
       chunks[segment[12]] = segment.subspan(14);
     }
-    at += 2 + length;
-  }
+    return true;
+  });
   if (chunks.empty()) return Profile::kNone;
   // Chunks numbered 1 to their declared count, each once, make the profile; anything else is
   // a profile this path does not vouch for.
@@ -108,9 +92,9 @@ bool EnvironmentChangesEncoding() {
 // reads them.
 struct Planes {
   int width = 0, height = 0;
-  // How many samples of the Y plane the picture spans: a picture decoded at a DCT scale spans
-  // a fraction of its last sample.
-  double extent_x = 0, extent_y = 0;
+  // A pixel of the picture at full size spans num / denom samples of the Y plane: a picture
+  // decoded at a DCT scale spans a fraction of its last sample.
+  int num = 1, denom = 1;
   int chroma_x = 2, chroma_y = 2;
   int plane_width[3] = {}, plane_height[3] = {};
   std::vector<std::uint8_t> samples[3];
@@ -128,8 +112,6 @@ Planes NewPlanes420(int width, int height) {
   Planes planes;
   planes.width = width;
   planes.height = height;
-  planes.extent_x = width;
-  planes.extent_y = height;
   for (int i = 0; i < 3; ++i) {
     planes.plane_width[i] = tjPlaneWidth(i, width, TJSAMP_420);
     planes.plane_height[i] = tjPlaneHeight(i, height, TJSAMP_420);
@@ -138,26 +120,47 @@ Planes NewPlanes420(int width, int height) {
   return planes;
 }
 
-// Scales `source` to a 4:2:0 copy of `width` x `height`.
-Planes ScalePlanes(const Planes& source, int width, int height) {
-  Planes copy = NewPlanes420(width, height);
-  const double sx = source.extent_x / width;
-  const double sy = source.extent_y / height;
-  ResizePlane(source.Luma(), width, height, {sx, sy}, copy.samples[0].data(), copy.plane_width[0]);
-  // The encoder reads the luma plane to whole chroma samples: repeat the last column and row.
-  std::vector<std::uint8_t>& luma = copy.samples[0];
-  const int stride = copy.plane_width[0];
+// The encoder reads the luma plane to whole chroma samples: repeat the last column and row.
+void PadLuma(Planes& planes) {
+  std::vector<std::uint8_t>& luma = planes.samples[0];
+  const int width = planes.width, height = planes.height, stride = planes.plane_width[0];
   if (stride > width) {
     for (int y = 0; y < height; ++y) luma[y * stride + width] = luma[y * stride + width - 1];
   }
-  if (copy.plane_height[0] > height) {
+  if (planes.plane_height[0] > height) {
     std::copy_n(&luma[(height - 1) * stride], stride, &luma[height * stride]);
   }
-  for (int i = 1; i < 3; ++i) {
-    ResizeChroma(source.Chroma(i), copy.plane_width[i], copy.plane_height[i], {sx, sy},
-                 source.chroma_x, source.chroma_y, copy.samples[i].data(), copy.plane_width[i]);
+}
+
+// The 4:2:0 planes turned about their main diagonal. The chroma samples stay on their luma
+// samples: a chroma sample of (x, y) stands for the luma pairs from (2x, 2y), before and after.
+Planes Transposed(const Planes& planes) {
+  Planes turned = NewPlanes420(planes.height, planes.width);
+  for (int i = 0; i < 3; ++i) {
+    const int width = i == 0 ? planes.width : planes.plane_width[i];
+    const int height = i == 0 ? planes.height : planes.plane_height[i];
+    Transpose(planes.samples[i].data(), planes.plane_width[i], width, height, 1,
+              turned.samples[i].data(), turned.plane_width[i]);
   }
-  return copy;
+  PadLuma(turned);
+  return turned;
+}
+
+// Scales the part of `source` that `copy` shows to a 4:2:0 copy of its size, turned by `turn`:
+// mirrored as it is scaled, and the scaled copy transposed.
+Planes ScalePlanes(const Planes& source, const CopyShape& copy, Turn turn) {
+  // The copy in the source's axes, before its transpose.
+  const int width = turn.transpose ? copy.height : copy.width;
+  const int height = turn.transpose ? copy.width : copy.height;
+  Planes scaled = NewPlanes420(width, height);
+  const PlaneScale map = ScaleOf(copy, turn, source.num, source.denom, source.num, source.denom);
+  ResizePlane(source.Luma(), width, height, map, scaled.samples[0].data(), scaled.plane_width[0]);
+  PadLuma(scaled);
+  for (int i = 1; i < 3; ++i) {
+    ResizeChroma(source.Chroma(i), scaled.plane_width[i], scaled.plane_height[i], map,
+                 source.chroma_x, source.chroma_y, scaled.samples[i].data(), scaled.plane_width[i]);
+  }
+  return turn.transpose ? Transposed(scaled) : scaled;
 }
 
 std::vector<unsigned char> Encode(const Planes& planes, const std::string& path) {
@@ -171,7 +174,7 @@ std::vector<unsigned char> Encode(const Planes& planes, const std::string& path)
                               planes.height, TJSAMP_420, &jpeg, &size, kQuality,
                               TJFLAG_ACCURATEDCT) != 0) {
     tjFree(jpeg);
-    if (IsLackOfMemory(encoder.Error())) throw OutOfMemory(path);
+    if (IsLackOfMemory(encoder.Error())) throw OutOfMemoryError(path);
     throw SnapError(kErrInternal, "Internal error: " + path +
                                       ": encoding failed: " + std::string(encoder.Error()));
   }
@@ -186,17 +189,6 @@ std::vector<unsigned char> Encode(const Planes& planes, const std::string& path)
   return bytes;
 }
 
-// The smallest DCT scale of 1/8, 1/4, 1/2 and 1 whose decoded picture covers need_w x
-// need_h. libjpeg-turbo has vector code for these; the scales between them are slower per
-// pixel and, on fine detail, further from what the Lanczos filter makes.
-tjscalingfactor ScaleFor(int width, int height, int need_w, int need_h) {
-  for (const int denom : {8, 4, 2}) {
-    const tjscalingfactor f{1, denom};
-    if (TJSCALED(width, f) >= need_w && TJSCALED(height, f) >= need_h) return f;
-  }
-  return {1, 1};
-}
-
 }  // namespace
 
 std::optional<Copies> MakeCopiesFromPlanes(const std::vector<unsigned char>& bytes,
@@ -209,21 +201,23 @@ std::optional<Copies> MakeCopiesFromPlanes(const std::vector<unsigned char>& byt
     // Read to its end, the header is merely odd (a warning, an unusual layout): libvips
     // judges such pictures as before. Not read at all, it is no picture.
     if (width > 0) return std::nullopt;
-    if (IsLackOfMemory(decoder.Error())) throw OutOfMemory(path);
+    if (IsLackOfMemory(decoder.Error())) throw OutOfMemoryError(path);
     throw InvalidPictureError(path);
   }
   if (colour_space != TJCS_YCbCr || subsampling == TJSAMP_GRAY) return std::nullopt;
   if (EmbeddedProfile(bytes) == Profile::kOther) return std::nullopt;
 
-  // Decode once, at the scale that covers the largest copy.
-  const int need_w = sizes.screen_width > 0 ? sizes.screen_width : sizes.album_width;
-  const int need_h = sizes.screen_width > 0 ? sizes.screen_height : sizes.album_height;
-  const tjscalingfactor scale = ScaleFor(width, height, need_w, need_h);
+  // Decode once, at the DCT scale that covers every copy. libjpeg-turbo has vector code for
+  // 1/8, 1/4, 1/2 and 1; the scales between them are slower per pixel and, on fine detail,
+  // further from what the Lanczos filter makes.
+  const CopyPlan plan = PlanCopies(sizes, sizes.fitting, sizes.turn_when_tall, width, height,
+                                   TurnOf(sizes.orientation));
+  const tjscalingfactor scale{1, ShrinkFor(plan)};
   Planes full;
   full.width = TJSCALED(width, scale);
   full.height = TJSCALED(height, scale);
-  full.extent_x = static_cast<double>(width) * scale.num / scale.denom;
-  full.extent_y = static_cast<double>(height) * scale.num / scale.denom;
+  full.num = scale.num;
+  full.denom = scale.denom;
   full.chroma_x = tjMCUWidth[subsampling] / 8;
   full.chroma_y = tjMCUHeight[subsampling] / 8;
   unsigned char* planes[3];
@@ -236,7 +230,7 @@ std::optional<Copies> MakeCopiesFromPlanes(const std::vector<unsigned char>& byt
   if (tjDecompressToYUVPlanes(decoder.get(), bytes.data(), bytes.size(), planes, full.width,
                               full.plane_width, full.height, 0) != 0) {
     const std::string_view error = decoder.Error();
-    if (IsLackOfMemory(error)) throw OutOfMemory(path);
+    if (IsLackOfMemory(error)) throw OutOfMemoryError(path);
     if (tjGetErrorCode(decoder.get()) != TJERR_WARNING) throw InvalidPictureError(path);
     // Damage libjpeg only warns of (cut-off data, corrupt entropy data, stray bytes before a
     // marker, as some cameras write) is judged by libvips, as it always was: a picture cut
@@ -245,14 +239,20 @@ std::optional<Copies> MakeCopiesFromPlanes(const std::vector<unsigned char>& byt
   }
 
   Copies copies;
-  if (sizes.album_width > 0) {
-    const Planes album = ScalePlanes(full, sizes.album_width, sizes.album_height);
+  copies.turned = plan.turned;
+  if (plan.album.width > 0) {
+    const Planes album = ScalePlanes(full, plan.album, plan.turn);
     copies.album = Encode(album, path);
+    copies.album_size = {album.width, album.height};
     // The thumbnail is scaled from the album picture.
-    copies.thumbnail = Encode(ScalePlanes(album, sizes.thumb_width, sizes.thumb_height), path);
+    const Planes thumbnail = ScalePlanes(album, plan.thumbnail, Turn{});
+    copies.thumbnail = Encode(thumbnail, path);
+    copies.thumbnail_size = {thumbnail.width, thumbnail.height};
   }
-  if (sizes.screen_width > 0) {
-    copies.screen = Encode(ScalePlanes(full, sizes.screen_width, sizes.screen_height), path);
+  if (plan.screen.width > 0) {
+    const Planes screen = ScalePlanes(full, plan.screen, plan.turn);
+    copies.screen = Encode(screen, path);
+    copies.screen_size = {screen.width, screen.height};
   }
   return copies;
 }

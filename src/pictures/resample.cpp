@@ -78,13 +78,29 @@ Taps FoldTaps(int in_size, int out_size, int window, Weigh weigh) {
   return taps;
 }
 
-// The Lanczos filter. `scale`: input samples per output sample (see PlaneScale).
-Taps MakeTaps(int in_size, int out_size, double scale) {
+// How one direction of the output maps onto the input (see PlaneScale): `scale` input samples
+// per output sample from `start`, the input position of the output's first edge, onwards, or
+// backwards when `reversed`.
+struct Axis {
+  double scale = 1.0;
+  double start = 0.0;
+  bool reversed = false;
+  bool operator==(const Axis&) const = default;
+
+  // The input position of a point `at` output samples from the output's first edge.
+  double Position(double at) const {
+    return reversed ? start - at * scale - 0.5 : start + at * scale - 0.5;
+  }
+};
+
+// The Lanczos filter (see Axis).
+Taps MakeTaps(int in_size, int out_size, const Axis& axis) {
+  const double scale = axis.scale;
   const double stretch = std::max(1.0, scale);  // shrinking widens the filter
   const double support = kLobes * stretch;
   const int window = static_cast<int>(std::ceil(support)) * 2 + 1;
   return FoldTaps(in_size, out_size, window, [&](int o, auto add) {
-    const double center = (o + 0.5) * scale - 0.5;
+    const double center = axis.Position(o + 0.5);
     const int lowest = static_cast<int>(std::floor(center - support)) + 1;
     for (int k = 0; k < window; ++k) add(lowest + k, Lanczos((lowest + k - center) / stretch));
   });
@@ -94,13 +110,14 @@ Taps MakeTaps(int in_size, int out_size, double scale) {
 // grid (libjpeg's triangle filter), each luma position of the copy filtered with the Lanczos
 // filter, and two of them averaged into one chroma sample. `scale` is the luma's (source luma
 // samples per luma sample of the copy), `factor` the source chroma's subsampling (1, 2, 4).
-Taps MakeChromaTaps(int in_size, int out_size, double scale, int factor) {
+Taps MakeChromaTaps(int in_size, int out_size, const Axis& axis, int factor) {
+  const double scale = axis.scale;
   const double stretch = std::max(1.0, scale);
   const double reach = scale / 2 + kLobes * stretch;  // around a chroma sample, in luma samples
   const int window = static_cast<int>(std::ceil((2 * reach + 2 * factor) / factor)) + 2;
   const int luma_size = in_size * factor;
   return FoldTaps(in_size, out_size, window, [&](int o, auto add) {
-    const double center = (2 * o + 1) * scale - 0.5;  // in source luma samples
+    const double center = axis.Position(2 * o + 1);  // in source luma samples
     const int low = static_cast<int>(std::floor(center - reach));
     const int high = static_cast<int>(std::ceil(center + reach));
     for (int i = low; i <= high; ++i) {
@@ -247,18 +264,26 @@ void ScalePlaneRows(const PlaneView& in, int width, const Taps& taps, std::uint8
 }  // namespace
 
 Raster ResizeLanczos(const RasterView& in, int width, int height) {
-  if (in.width < 1 || in.height < 1 || width < 1 || height < 1 || in.bands < 1 || in.bands > 4) {
+  if (width < 1 || height < 1) throw std::invalid_argument("ResizeLanczos: empty picture");
+  return ResizeLanczos(
+      in, width, height,
+      {static_cast<double>(in.width) / width, static_cast<double>(in.height) / height});
+}
+
+Raster ResizeLanczos(const RasterView& in, int width, int height, const PlaneScale& map) {
+  if (in.width < 1 || in.height < 1 || width < 1 || height < 1 || in.bands < 1 || in.bands > 4 ||
+      !(map.x > 0) || !(map.y > 0)) {
     throw std::invalid_argument("ResizeLanczos: empty picture or unsupported bands");
   }
   // Columns first: that pass runs along whole rows, which the compiler vectorises, and it
   // leaves fewer rows for the row pass, which it does not.
   const int row_bytes = in.width * in.bands;
-  const Taps vertical = MakeTaps(in.height, height, static_cast<double>(in.height) / height);
+  const Taps vertical = MakeTaps(in.height, height, {map.y, map.top, map.mirror_y});
   std::vector<std::uint8_t> columns(static_cast<size_t>(row_bytes) * height);
   ScaleColumns(in.pixels, row_bytes, row_bytes, height, vertical, columns.data(), row_bytes);
 
   const RasterView middle{in.width, height, in.bands, columns.data()};
-  const Taps horizontal = MakeTaps(in.width, width, static_cast<double>(in.width) / width);
+  const Taps horizontal = MakeTaps(in.width, width, {map.x, map.left, map.mirror_x});
   Raster out;
   out.width = width;
   out.height = height;
@@ -299,25 +324,26 @@ void CheckPlane(const PlaneView& in, int width, int height, PlaneScale scale) {
 
 // The taps of one direction, kept per thread: pictures of a run mostly share their sizes,
 // and working the filter out costs as much as applying it to a small plane.
-std::shared_ptr<const Taps> CachedTaps(int in_size, int out_size, double scale, int chroma_factor) {
+std::shared_ptr<const Taps> CachedTaps(int in_size, int out_size, const Axis& axis,
+                                       int chroma_factor) {
   struct Entry {
     int in_size, out_size;
-    double scale;
+    Axis axis;
     int chroma_factor;
     std::shared_ptr<const Taps> taps;
   };
   thread_local std::vector<Entry> cache;
   for (const Entry& e : cache) {
-    if (e.in_size == in_size && e.out_size == out_size && e.scale == scale &&
+    if (e.in_size == in_size && e.out_size == out_size && e.axis == axis &&
         e.chroma_factor == chroma_factor) {
       return e.taps;
     }
   }
   if (cache.size() >= 24) cache.clear();
   auto taps = std::make_shared<const Taps>(
-      chroma_factor > 0 ? MakeChromaTaps(in_size, out_size, scale, chroma_factor)
-                        : MakeTaps(in_size, out_size, scale));
-  cache.push_back({in_size, out_size, scale, chroma_factor, taps});
+      chroma_factor > 0 ? MakeChromaTaps(in_size, out_size, axis, chroma_factor)
+                        : MakeTaps(in_size, out_size, axis));
+  cache.push_back({in_size, out_size, axis, chroma_factor, taps});
   return taps;
 }
 
@@ -326,17 +352,27 @@ std::shared_ptr<const Taps> CachedTaps(int in_size, int out_size, double scale, 
 void ResizePlane(const PlaneView& in, int width, int height, PlaneScale scale, std::uint8_t* out,
                  std::ptrdiff_t out_stride) {
   CheckPlane(in, width, height, scale);
-  const auto vertical = CachedTaps(in.height, height, scale.y, 0);
-  const auto horizontal = CachedTaps(in.width, width, scale.x, 0);
+  const auto vertical = CachedTaps(in.height, height, {scale.y, scale.top, scale.mirror_y}, 0);
+  const auto horizontal = CachedTaps(in.width, width, {scale.x, scale.left, scale.mirror_x}, 0);
   ResizeWithTaps(in, *vertical, *horizontal, width, height, out, out_stride);
 }
 
 void ResizeChroma(const PlaneView& in, int width, int height, PlaneScale luma_scale, int factor_x,
                   int factor_y, std::uint8_t* out, std::ptrdiff_t out_stride) {
   CheckPlane(in, width, height, luma_scale);
-  const auto vertical = CachedTaps(in.height, height, luma_scale.y, factor_y);
-  const auto horizontal = CachedTaps(in.width, width, luma_scale.x, factor_x);
+  const PlaneScale& s = luma_scale;
+  const auto vertical = CachedTaps(in.height, height, {s.y, s.top, s.mirror_y}, factor_y);
+  const auto horizontal = CachedTaps(in.width, width, {s.x, s.left, s.mirror_x}, factor_x);
   ResizeWithTaps(in, *vertical, *horizontal, width, height, out, out_stride);
+}
+
+void Transpose(const std::uint8_t* in, std::ptrdiff_t in_stride, int width, int height, int bands,
+               std::uint8_t* out, std::ptrdiff_t out_stride) {
+  for (int y = 0; y < height; ++y) {
+    const std::uint8_t* row = in + y * in_stride;
+    std::uint8_t* column = out + static_cast<std::ptrdiff_t>(y) * bands;
+    for (int x = 0; x < width; ++x) std::copy_n(row + x * bands, bands, column + x * out_stride);
+  }
 }
 
 }  // namespace snapnook

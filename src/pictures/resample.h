@@ -43,13 +43,29 @@ struct PlaneView {
 };
 
 /// How a plane maps onto the picture in each direction: an output sample `o` lies at input
-/// position (o + 0.5) * scale - 0.5, both counted in samples of their own plane. Usually
-/// input samples / output samples; a picture decoded at a DCT scale spans a fraction of its
-/// last sample, so its scale is the fraction's.
+/// position left + (o + 0.5) * x - 0.5 (and likewise down), both counted in samples of their
+/// own plane. The scale is usually input samples / output samples; a picture decoded at a DCT
+/// scale spans a fraction of its last sample, so its scale is the fraction's. The copy's first
+/// edge lies at (`left`, `top`) of the input (fractions of a sample allowed), so a copy can
+/// show a part of it. Mirrored, the copy runs from there leftwards (upwards): output sample
+/// `o` lies at left - (o + 0.5) * x - 0.5, so a copy can be turned as it is made.
 struct PlaneScale {
   double x = 1.0;
   double y = 1.0;
+  double left = 0.0;
+  double top = 0.0;
+  bool mirror_x = false;
+  bool mirror_y = false;
 };
+
+/// ResizeLanczos of the part of `in` that `map` gives, mirrored as it says.
+Raster ResizeLanczos(const RasterView& in, int width, int height, const PlaneScale& map);
+
+/// Writes `in`, `width` x `height` pixels of `bands` bytes with rows `in_stride` bytes apart,
+/// turned about its main diagonal into `out` (`height` x `width` pixels, rows `out_stride`
+/// bytes apart): row y of `in` becomes column y of `out`.
+void Transpose(const std::uint8_t* in, std::ptrdiff_t in_stride, int width, int height, int bands,
+               std::uint8_t* out, std::ptrdiff_t out_stride);
 
 /// Scales one plane to exactly `width` x `height` samples, with the same filter as
 /// ResizeLanczos, into `out` (rows `out_stride` bytes apart, at least `width`). Deterministic

@@ -1,16 +1,20 @@
 // The libFuzzer targets: each built with FUZZ_CHECK naming one of the properties below
-// (CheckPageText, CheckWebPath or CheckNaturalOrder), which it checks on every input. A property
-// returns what is wrong with an input, or nothing; a broken one aborts.
+// (CheckPageText, CheckWebPath, CheckNaturalOrder or CheckPictureMetadata), which it checks on
+// every input. A property returns what is wrong with an input, or nothing; a broken one aborts.
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "core/natural_order.h"
 #include "core/page_text.h"
+#include "pictures/jpeg_header.h"
+#include "pictures/picture_metadata.h"
 
 namespace snapnook::fuzz {
 namespace {
@@ -103,6 +107,35 @@ std::string CheckNaturalOrder(std::string_view input) {
       }
     }
   }
+  return "";
+}
+
+// A picture's header read as a JPEG's, and as each metadata block: reading stays inside the
+// input (the sanitizers watch), the orientation is 1 to 8, a caption is UTF-8 without control
+// characters or blanks at its ends, and a frame has a size and components.
+std::string CheckPictureMetadata(std::string_view input) {
+  const std::span bytes(reinterpret_cast<const unsigned char*>(input.data()), input.size());
+  const PictureMetadata jpeg = ReadJpegMetadata(bytes);
+  const std::string caption = ReadCaption(bytes, input, bytes);
+  for (const std::string& text : {jpeg.caption, caption}) {
+    for (const Piece& piece : Pieces(text)) {
+      if (piece.stray || piece.code_point < 0x20 || piece.code_point == 0x7F) {
+        return "a caption with a stray byte or a control character: " + text;
+      }
+    }
+    if (!text.empty() && (text.front() == ' ' || text.back() == ' ')) {
+      return "a caption with blanks at an end: " + text;
+    }
+  }
+  if (jpeg.orientation < 1 || jpeg.orientation > 8 || ExifOrientation(bytes) < 1 ||
+      ExifOrientation(bytes) > 8) {
+    return "an orientation out of range";
+  }
+  const std::optional<JpegFrame> frame = ReadJpegFrame(bytes);
+  if (frame && (frame->width < 1 || frame->height < 1 || frame->components.empty())) {
+    return "a frame without a size or components";
+  }
+  if (frame) CoefficientBytes(*frame);
   return "";
 }
 

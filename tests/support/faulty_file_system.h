@@ -106,6 +106,10 @@ class FaultyFileSystem : public RealFileSystem {
     Count(FsOp::kReadFile, path, IoAction::kRead);
     return RealFileSystem::ReadFile(path);
   }
+  std::vector<unsigned char> ReadFileWithin(const std::string& path, std::uint64_t most) override {
+    Count(FsOp::kReadFile, path, IoAction::kRead);
+    return RealFileSystem::ReadFileWithin(path, most);
+  }
 
   /// Its folders count the folders made in them, and the files created and written there.
   std::unique_ptr<WriteFolder> OpenWriteFolder(const std::string& folder) override;

@@ -2,6 +2,7 @@
 
 #include <vips/vips8>
 
+#include <algorithm>
 #include <fstream>
 #include <mutex>
 #include <stdexcept>
@@ -78,6 +79,23 @@ MeanColour ReadMeanColour(const std::string& path, int left, int top, int width,
   if (width > 0) image = image.crop(left, top, width, height);
   const auto band = [&](int b) { return image.extract_band(b < image.bands() ? b : 0).avg(); };
   return {band(0), band(1), band(2)};
+}
+
+double SquaresDifference(const std::vector<unsigned char>& a, const std::vector<unsigned char>& b) {
+  EnsureVips();
+  const auto load = [](const std::vector<unsigned char>& encoded) {
+    const VImage image = VImage::new_from_buffer(encoded.data(), encoded.size(), "");
+    const int square = std::min({8, image.width(), image.height()});
+    return image.extract_band(0, VImage::option()->set("n", std::min(3, image.bands())))
+        .cast(VIPS_FORMAT_FLOAT)
+        .shrink(square, square);
+  };
+  const VImage difference = (load(a) - load(b)).abs();
+  double worst = 0;
+  for (int band = 0; band < difference.bands(); ++band) {
+    worst = std::max(worst, difference.extract_band(band).avg());
+  }
+  return worst;
 }
 
 }  // namespace snapnook::testing

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace snapnook::testing {
 
@@ -34,5 +35,11 @@ struct MeanColour {
 };
 MeanColour ReadMeanColour(const std::string& path, int left = 0, int top = 0, int width = 0,
                           int height = 0);
+
+/// The largest over the bands of the mean absolute difference of two encoded pictures of one
+/// size averaged over 8 x 8 squares. Two ways of scaling differ by about a level either way in
+/// fine detail, which averages out over a square, while a shifted, turned or discoloured copy
+/// does not.
+double SquaresDifference(const std::vector<unsigned char>& a, const std::vector<unsigned char>& b);
 
 }  // namespace snapnook::testing
