@@ -148,6 +148,11 @@ Form1::Form1(FileSystem& fs, SettingsStore& settings, QWidget* parent)
                       64, 145, 17);
   create_html_ =
       Place(new QCheckBox(QStringLiteral("Create HTML"), this), "chkCreateHTML", 8, 88, 105, 13);
+  modern_ =
+      Place(new QCheckBox(QStringLiteral("Modern album"), this), "chkModern", 168, 88, 145, 17);
+  modern_->setToolTip(QStringLiteral(
+      "Pictures upright and in proportion, from the formats phones write (HEIC, PNG, ...), and "
+      "pages for phones and today's browsers"));
   Place(new QLabel(QStringLiteral("Copyright"), this), "Label3", 8, 112, 57, 17);
   copyright_ = Place(new QLineEdit(this), "txtCopyright", 72, 112, 241, 19);
   Place(new QLabel(QStringLiteral("Copy Link"), this), "Label4", 8, 136, 49, 17);
@@ -170,9 +175,8 @@ Form1::Form1(FileSystem& fs, SettingsStore& settings, QWidget* parent)
   progress_->hide();
 
   // The keyboard order of the controls that take the focus.
-  QWidget* order[] = {load_,       source_dir_,     source_,     title_,
-                      create_jpg_, create_html_,    create_640_, cancel_,
-                      copyright_,  copyright_link_, help_button_};
+  QWidget* order[] = {load_,       source_dir_, source_, title_,     create_jpg_,     create_html_,
+                      create_640_, modern_,     cancel_, copyright_, copyright_link_, help_button_};
   for (size_t i = 1; i < std::size(order); ++i) setTabOrder(order[i - 1], order[i]);
   load_->setFocus();
 
@@ -266,6 +270,8 @@ QCheckBox* Form1::Box(CheckBox box) const {
       return create_640_;
     case CheckBox::kCreateHtml:
       return create_html_;
+    case CheckBox::kModern:
+      return modern_;
   }
   return create_jpg_;
 }
@@ -374,6 +380,10 @@ void Form1::SetCaption(const std::string& text) {
 void Form1::SetCopyrightText(const std::string& text) {
   copyright_->setText(Qs(text));
 }
+void Form1::SetModernChecked(bool checked) {
+  modern_->setChecked(checked);
+}
+
 void Form1::SetCopyrightLinkText(const std::string& text) {
   copyright_link_->setText(Qs(text));
 }

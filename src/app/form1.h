@@ -90,6 +90,7 @@ class Form1 : public QWidget, public MainWindow, public StartupWindow {
   void SetCaption(const std::string& text) override;
   void SetCopyrightText(const std::string& text) override;
   void SetCopyrightLinkText(const std::string& text) override;
+  void SetModernChecked(bool checked) override;
   void ShowSplash() override;
   void CloseSplash() override;
   void SplashWaitTurn() override;
@@ -118,6 +119,7 @@ class Form1 : public QWidget, public MainWindow, public StartupWindow {
   QCheckBox* create_jpg_ = nullptr;
   QCheckBox* create_640_ = nullptr;
   QCheckBox* create_html_ = nullptr;
+  QCheckBox* modern_ = nullptr;
   QPushButton* load_ = nullptr;
   QPushButton* source_ = nullptr;
   QPushButton* cancel_ = nullptr;

@@ -60,6 +60,12 @@ constexpr const char* kUsage =
     "      --site-pages        also write the pages the album links to in default/ beside the\n"
     "                          source folder (hires.htm, aol.htm, copyright.html), never\n"
     "                          replacing one there\n"
+    "      --modern            the modern album: pictures upright and in proportion, more\n"
+    "                          picture formats, pages for today's browsers\n"
+    "      --fit               the modern album, each copy fitted inside its box instead of\n"
+    "                          filling it\n"
+    "      --classic           the classic album (without --modern, --fit or --classic: the\n"
+    "                          album the last run made, else the classic one)\n"
     "\n"
     "Exit status: 0 when the run showed no error, 1 when it showed at least one (SOURCE holding\n"
     "no picture set is one), 2 for bad usage or a source folder not named, missing or a BIG\n"
@@ -108,6 +114,7 @@ struct Options {
   int jobs = 0;
   bool quiet = false;
   RunOptions run;
+  std::optional<std::string> album;  // "classic", "modern" or "fit", when asked for
   bool site_pages = false;
   bool source_given = false;
 };
@@ -186,6 +193,14 @@ std::optional<int> Parse(int argc, char** argv, Options& options) {
       options.run.check = true;
     } else if (arg == "--site-pages" && !inline_value) {
       options.site_pages = true;
+    } else if ((arg == "--modern" || arg == "--fit" || arg == "--classic") && !inline_value) {
+      const std::string asked(arg.substr(2));
+      // --fit is the modern album too; the classic album has no other way.
+      if (options.album && *options.album != asked &&
+          (*options.album == "classic" || asked == "classic")) {
+        return UsageError("--classic goes with neither --modern nor --fit");
+      }
+      if (!options.album || asked == "fit") options.album = asked;
     } else {
       return UsageError("unknown option '" + std::string(argv[i]) + "'");
     }
@@ -244,11 +259,18 @@ int main(int argc, char** argv) {
   CopyrightFields remembered_fields;
   SetDefaults(startup, remembered_fields);
   LoadSettings(startup, settings, remembered_fields);
-  // A text not given is the album's last run's, as its record keeps it.
+  // A text not given, or the kind of album, is the album's last run's, as its record keeps it.
   std::optional<LastRun> last;
-  if (!options.title || !options.copyright || !options.copyright_link) {
+  if (!options.title || !options.copyright || !options.copyright_link || !options.album) {
     last = AlbumRecord::ReadLastRun(options.fields.source_dir);
   }
+  const std::string album = options.album                       ? *options.album
+                            : !last                             ? "classic"
+                            : last->album == "modern fit"       ? "fit"
+                            : last->album.starts_with("modern") ? "modern"
+                                                                : "classic";
+  options.fields.modern = album != "classic";
+  options.run.fit = album == "fit";
   options.fields.title = options.title.value_or(last ? last->title : "");
   options.fields.copyright =
       options.copyright.value_or(last ? last->copyright : remembered_fields.holder);

@@ -37,6 +37,8 @@ bool TerminalWindow::IsChecked(CheckBox box) {
       return fields_.create_640;
     case CheckBox::kCreateHtml:
       return fields_.create_html;
+    case CheckBox::kModern:
+      return fields_.modern;
   }
   return false;
 }
@@ -51,6 +53,9 @@ void TerminalWindow::Uncheck(CheckBox box) {
       break;
     case CheckBox::kCreateHtml:
       fields_.create_html = false;
+      break;
+    case CheckBox::kModern:
+      fields_.modern = false;
       break;
   }
 }

@@ -22,6 +22,7 @@ class TerminalWindow : public MainWindow {
     bool create_jpg = true;
     bool create_640 = true;
     bool create_html = true;
+    bool modern = false;
   };
 
   /// Messages go to `err`, report lines to `out`; a progress bar is drawn on `err` when

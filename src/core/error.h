@@ -13,6 +13,7 @@ enum ErrorNumber : int {
   kErrOutOfMemory = 7,        // "Out of memory: " + the file being worked on
   kErrInternal = 51,          // "Internal error: " + the file being worked on + what failed
   kErrFileNotFound = 53,      // "File not found: " + path
+  kErrFileExists = 58,        // "File already exists: " + path (two pictures, one copy name)
   kErrDiskFull = 61,          // "Disk full: " + path
   kErrPermissionDenied = 70,  // "Permission denied: " + path
   kErrPathFileAccess = 75,    // "Path/File access error: " + path

@@ -15,7 +15,7 @@ inline constexpr int kMsgAnswerYes = 6;
 inline constexpr int kMsgAnswerNo = 7;
 inline constexpr int kMsgAnswerOk = 1;
 
-enum class CheckBox { kCreateJpg, kCreate640, kCreateHtml };
+enum class CheckBox { kCreateJpg, kCreate640, kCreateHtml, kModern };
 enum class Button { kLoad, kCancel, kHelpAbout };
 
 /// What core code needs of the main window. The Qt window implements it, snapnook-batch

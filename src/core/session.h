@@ -22,6 +22,10 @@ struct RunOptions {
   bool prune = false;
   /// Write nothing: test-decode every picture and report what a run would show and pass over.
   bool check = false;
+  /// The modern album (set by the run from the window's "Modern album" box), and with it each
+  /// copy fitted inside its box instead of filling it.
+  bool modern = false;
+  bool fit = false;
 };
 
 /// What a run did, counted as it goes: snapnook-batch's summary line and exit status come from

@@ -9,6 +9,7 @@ inline constexpr const char* kSettingsApp = "Korvell";
 inline constexpr const char* kSettingsSection = "Snapnook";
 inline constexpr const char* kSettingsCopyright = "copyright";
 inline constexpr const char* kSettingsCopyrightLink = "copyrightLink";
+inline constexpr const char* kSettingsModern = "modern";  // "1": the "Modern album" box ticked
 /// What a read of an absent key returns; a stored "<empty>" counts as absent too.
 inline constexpr const char* kSettingsAbsent = "<empty>";
 

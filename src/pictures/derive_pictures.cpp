@@ -1,7 +1,9 @@
 #include "pictures/derive_pictures.h"
 
+#include <limits>
 #include <thread>
 
+#include "core/ascii_case.h"
 #include "core/error.h"
 #include "core/traps.h"
 #include "pictures/derive_pool.h"
@@ -13,25 +15,38 @@ namespace {
 
 // What a check does instead of making the copies: reads the picture and decodes it whole
 // (its sideways picture too, when the run would), so that it fails as the run would.
-PreparedPicture CheckPicture(SharedReads& fs, const std::string& big_folder,
-                             const std::string& file, bool make_640) {
-  PreparedPicture checked;
-  try {
-    checked.sources = SourcesOf(fs, big_folder, file, SidewaysFolderOf(fs, big_folder), "");
-    TestDecode(fs.ReadFile(big_folder + file), big_folder + file);
-    checked.portrait = checked.sources.sideways.has_value();
-    if (checked.portrait && make_640) {
-      const std::string& sideways = *checked.sources.sideways;
-      try {
-        TestDecode(fs.ReadFile(sideways), sideways);
-      } catch (...) {
-        checked.images.sideways_error = CurrentFailure(sideways);
+Preparer CheckPreparer(const DeriveSettings& settings) {
+  return [settings](SharedReads& fs, const std::string& big_folder, const std::string& file,
+                    bool make_640) {
+    const std::uint64_t most = settings.memory_budget > 0
+                                   ? settings.memory_budget
+                                   : std::numeric_limits<std::uint64_t>::max();
+    const auto decode = [&](const std::string& path) {
+      DeriveInput input;
+      input.path = path;
+      input.bytes = fs.ReadFileWithin(path, most);
+      input.fitting = settings.fitting;
+      input.memory_budget = settings.memory_budget;
+      TestDecode(input);
+    };
+    PreparedPicture checked;
+    try {
+      checked.sources = SourcesOf(fs, big_folder, file, SidewaysFolderOf(fs, big_folder), "");
+      decode(big_folder + file);
+      checked.portrait = checked.sources.sideways.has_value();
+      if (checked.portrait && make_640) {
+        const std::string& sideways = *checked.sources.sideways;
+        try {
+          decode(sideways);
+        } catch (...) {
+          checked.images.sideways_error = CurrentFailure(sideways);
+        }
       }
+    } catch (...) {
+      checked.error = std::current_exception();
     }
-  } catch (...) {
-    checked.error = std::current_exception();
-  }
-  return checked;
+    return checked;
+  };
 }
 
 // About what a copy of `pixels` pixels takes on disk, for a check's estimate of the space a
@@ -45,18 +60,32 @@ int WorkerCount(int jobs) {
   return std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
 }
 
+// The name that two copies of one BIG folder may not share: letter case does not tell them
+// apart on many a file system and web server.
+std::string CopyKey(const std::string& file, bool modern) {
+  std::string key = CopyNameOf(file, modern);
+  for (char& c : key) c = AsciiUpper(c);
+  return key;
+}
+
 }  // namespace
 
 PictureDeriver::PictureDeriver(Session& session) : session_(session) {
+  const RunOptions& options = session.options;
+  DeriveSettings settings;
+  settings.fitting = !options.modern ? Fitting::kStretch
+                     : options.fit   ? Fitting::kFit
+                                     : Fitting::kFill;
+  settings.memory_budget = DefaultMemoryBudget(session.jobs);
+  prepare_ = options.check ? CheckPreparer(settings) : PreparerFor(settings);
   // Asked for exactly one job, each picture is made at its turn on the walk's own thread.
   // Otherwise pictures are made on worker threads, even on one core, so that the walk's thread
   // (the window's) only commits results and keeps handling events while it waits.
   if (session.jobs != 1) {
     const int workers = WorkerCount(session.jobs);
     // No thread to spare (a memory limit, a process limit): every picture is made at its turn.
-    const Preparer prepare = session.options.check ? Preparer(CheckPicture) : PreparePicture;
     PassOver([&] {
-      pool_ = std::make_unique<DerivePool>(session.fs.Shared(), workers, 2 * workers, prepare);
+      pool_ = std::make_unique<DerivePool>(session.fs.Shared(), workers, 2 * workers, prepare_);
     });
   }
 }
@@ -74,16 +103,24 @@ PictureDeriver::FolderFacts& PictureDeriver::FactsOf(const std::string& big_fold
 }
 
 PictureSources PictureDeriver::SourcesNow(const std::string& big_folder, const std::string& file) {
-  return SourcesOf(session_.fs, big_folder, file, FactsOf(big_folder).sideways, kClassicCopies);
+  return SourcesOf(session_.fs, big_folder, file, FactsOf(big_folder).sideways,
+                   CopiesShapedBy(session_.options));
 }
 
 bool PictureDeriver::CopiesAreUpToDate(const std::string& big_folder, const std::string& file,
                                        bool make_640) {
   const PictureSources sources = SourcesNow(big_folder, file);
-  for (const CopyPlace& copy : CopiesOf(big_folder, file, make_640, sources.sideways.has_value())) {
+  const bool sideways = sources.sideways.has_value();
+  // The boxes' turn does not change where the copies go; the record says what they were.
+  for (const CopyPlace& copy :
+       CopiesOf(big_folder, file, make_640, sideways, sideways, session_.options.modern)) {
     if (!CopyIsUpToDate(session_.Files(), copy, sources)) return false;
   }
   return true;
+}
+
+bool PictureDeriver::TakesCopyName(const std::string& big_folder, const std::string& file) {
+  return FactsOf(big_folder).copy_names.insert(CopyKey(file, session_.options.modern)).second;
 }
 
 void PictureDeriver::BigFolderListed(const std::string& big_folder,
@@ -92,7 +129,9 @@ void PictureDeriver::BigFolderListed(const std::string& big_folder,
   FolderFacts& facts = FactsOf(big_folder);
   facts.make_640 = session_.window.IsChecked(CheckBox::kCreate640);
   std::vector<std::string> stale;
+  std::set<std::string> names;  // two pictures of one copy name: the second is not made
   for (const std::string& file : files) {
+    if (!names.insert(CopyKey(file, session_.options.modern)).second) continue;
     if (session_.options.update && CopiesAreUpToDate(big_folder, file, facts.make_640)) {
       facts.up_to_date.insert(file);
     } else {
@@ -119,14 +158,16 @@ bool PictureDeriver::UpToDate(const std::string& big_folder, const std::string& 
 }
 
 void PictureDeriver::DerivePictures(const std::string& big_folder, const std::string& file) {
-  if (!session_.options.check) {
+  const RunOptions& options = session_.options;
+  if (!options.check && !options.modern) {
     Derive(big_folder, file);
     return;
   }
-  // A check goes on with the folder's next picture after a failure, so that one check finds
-  // every picture a run would stop at; it tells them apart from the failure a run shows.
+  // The modern album goes on with the folder's next picture after a failure. So does a check,
+  // so that it finds every picture a run would stop at; of a classic album it tells them apart
+  // from the failure a run shows.
   FolderFacts& facts = FactsOf(big_folder);
-  const std::optional<std::string> stopped = facts.stopped_at;
+  const std::optional<std::string> stopped = options.modern ? std::nullopt : facts.stopped_at;
   try {
     Derive(big_folder, file);
     if (stopped) {
@@ -148,7 +189,13 @@ void PictureDeriver::DerivePictures(const std::string& big_folder, const std::st
 
 void PictureDeriver::Derive(const std::string& big_folder, const std::string& file) {
   AlbumFiles& files = session_.Files();
+  const bool modern = session_.options.modern;
   const std::string set_folder = SetFolderOf(big_folder);
+  // Two pictures whose copies would have one name: the first in natural order is made.
+  if (!TakesCopyName(big_folder, file)) {
+    throw SnapError(kErrFileExists,
+                    "File already exists: " + set_folder + CopyNameOf(file, modern));
+  }
   // The copies go into the folder above. Writing refuses a folder of originals; refusing
   // before the picture is decoded saves the work.
   if (FactsOf(big_folder).holds_originals) files.GuardOriginals(set_folder);
@@ -159,18 +206,19 @@ void PictureDeriver::Derive(const std::string& big_folder, const std::string& fi
     ++session_.tally.up_to_date;
     return;
   }
-  const Preparer prepare = session_.options.check ? Preparer(CheckPicture) : PreparePicture;
   PreparedPicture prepared =
       pool_ ? pool_->Take(big_folder, file, make_640, [this] { session_.window.DoEvents(); })
-            : prepare(session_.fs.Shared(), big_folder, file, make_640);
+            : prepare_(session_.fs.Shared(), big_folder, file, make_640);
   // A stop asked for during a long decode counts from the moment it returns.
   session_.window.DoEvents();
   if (prepared.error) std::rethrow_exception(prepared.error);
 
   PictureSources& sources = prepared.sources;
-  sources.options = kClassicCopies;
-  const std::vector<CopyPlace> copies = CopiesOf(big_folder, file, make_640, prepared.portrait);
+  sources.options = CopiesShapedBy(session_.options);
   const DerivedImages& images = prepared.images;
+  const bool turned = modern && !session_.options.check ? images.portrait : prepared.portrait;
+  const std::vector<CopyPlace> copies =
+      CopiesOf(big_folder, file, make_640, turned, prepared.portrait, modern);
   // A picture whose copies cannot all be written writes none: a folder that is missing (a BIG
   // folder outside a set folder has no Thumb beside it), outside the album or of originals
   // fails before the first copy, as its write would.
@@ -190,23 +238,28 @@ void PictureDeriver::Derive(const std::string& big_folder, const std::string& fi
   }
   for (const CopyPlace& copy : copies) {
     const std::vector<unsigned char>* bytes = &images.album;
+    DerivedImages::Size size = images.album_size;
     switch (copy.role) {
       case Origin::Role::kThumbnail:
         bytes = &images.thumbnail;
+        size = images.thumbnail_size;
         break;
       case Origin::Role::kScreen:
         bytes = &images.screen;
+        size = images.screen_size;
         break;
       case Origin::Role::kSidewaysScreen:
         if (images.sideways_error) throw *images.sideways_error;
         bytes = &images.sideways_screen;
+        size = images.sideways_screen_size;
         break;
       default:
         break;
     }
     Origin origin = OriginOf(files, copy, sources);
-    origin.width = copy.box_width;
-    origin.height = copy.box_height;
+    origin.width = size.width > 0 ? size.width : copy.box_width;
+    origin.height = size.height > 0 ? size.height : copy.box_height;
+    origin.caption = images.caption;
     files.WriteFile(copy.path, *bytes, std::move(origin));
   }
   ++session_.tally.made;

@@ -8,11 +8,10 @@
 #include <vector>
 
 #include "core/session.h"
+#include "pictures/derive_pool.h"
 #include "pictures/up_to_date.h"
 
 namespace snapnook {
-
-class DerivePool;
 
 /// Makes the web-sized copies of the pictures of `BIG` folders and writes them into the set
 /// folder above, in the walk's order, through the run's AlbumFiles (so the record learns what
@@ -53,10 +52,13 @@ class PictureDeriver {
     bool make_640 = false;                  // the box when the folder was listed
     std::set<std::string> up_to_date;       // with --update: pictures whose copies are
     std::optional<std::string> stopped_at;  // a check: the picture a run stops this folder at
+    std::set<std::string> copy_names;       // the copy names taken, in capitals
   };
   FolderFacts& FactsOf(const std::string& big_folder);
   PictureSources SourcesNow(const std::string& big_folder, const std::string& file);
   bool CopiesAreUpToDate(const std::string& big_folder, const std::string& file, bool make_640);
+  // Whether the picture's copy name is free in its BIG folder; it is taken from then on.
+  bool TakesCopyName(const std::string& big_folder, const std::string& file);
   // Whether an --update run leaves the picture as it is.
   bool UpToDate(const std::string& big_folder, const std::string& file, bool make_640);
   void Derive(const std::string& big_folder, const std::string& file);
@@ -64,10 +66,8 @@ class PictureDeriver {
   FolderFacts facts_;
 
   Session& session_;
+  Preparer prepare_;
   std::unique_ptr<DerivePool> pool_;
 };
-
-/// What shapes a run's copies beyond their sources, as the record keeps it.
-inline constexpr const char* kClassicCopies = "classic";
 
 }  // namespace snapnook

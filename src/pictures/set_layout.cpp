@@ -1,6 +1,10 @@
 #include "pictures/set_layout.h"
 
+#include <algorithm>
+
 #include "core/ascii_case.h"
+#include "core/config.h"
+#include "pictures/folder_kinds.h"
 #include "pictures/imaging.h"
 
 namespace snapnook {
@@ -22,23 +26,57 @@ bool LooksLikePicture(std::string_view name) {
   return false;
 }
 
+bool IsPictureName(std::string_view name, bool modern) {
+  if (MatchesPattern(name, kPicturePattern)) return true;
+  if (!modern) return false;
+  for (const char* extension :
+       {".jpeg", ".heic", ".heif", ".avif", ".png", ".webp", ".tif", ".tiff"}) {
+    if (EndsWithIgnoringCase(name, extension)) return true;
+  }
+  return false;
+}
+
+std::string CopyNameOf(const std::string& file, bool modern) {
+  if (!modern || EndsWithIgnoringCase(file, ".jpg") || EndsWithIgnoringCase(file, ".jpeg")) {
+    return file;
+  }
+  const size_t dot = file.find_last_of('.');
+  return (dot == std::string::npos ? file : file.substr(0, dot)) + ".jpg";
+}
+
+std::string CopiesShapedBy(const RunOptions& options) {
+  if (!options.modern) return "classic";
+  return options.fit ? "modern fit" : "modern fill";
+}
+
+bool HoldsOriginalsFolder(FileSystem& fs, const std::string& folder,
+                          const std::vector<std::string>& entries) {
+  if (IsBigFolder(folder)) return false;
+  const std::string prefix = WithSlash(folder);
+  return std::any_of(entries.begin(), entries.end(), [&](const std::string& name) {
+    return IsBigFolder(name) && fs.IsDirectory(prefix + name);
+  });
+}
+
 std::vector<CopyPlace> CopiesOf(const std::string& big_folder, const std::string& file,
-                                bool make_640, bool portrait) {
+                                bool make_640, bool turned, bool sideways, bool modern) {
   using Role = Origin::Role;
   const std::string set = SetFolderOf(big_folder);
+  const bool portrait = turned;
   const auto box = [portrait](Role role, std::string path, int width, int height) {
     return portrait && role != Role::kSidewaysScreen
                ? CopyPlace{role, std::move(path), height, width}
                : CopyPlace{role, std::move(path), width, height};
   };
+  const std::string name = CopyNameOf(file, modern);
   std::vector<CopyPlace> copies = {
-      box(Role::kAlbum, set + file, kAlbumWidth, kAlbumHeight),
-      box(Role::kThumbnail, set + "Thumb/" + file, kThumbWidth, kThumbHeight)};
+      box(Role::kAlbum, set + name, kAlbumWidth, kAlbumHeight),
+      box(Role::kThumbnail, set + "Thumb/" + name, kThumbWidth, kThumbHeight)};
   if (make_640)
-    copies.push_back(box(Role::kScreen, set + "640/" + file, kScreenWidth, kScreenHeight));
-  if (make_640 && portrait) {
+    copies.push_back(box(Role::kScreen, set + "640/" + name, kScreenWidth, kScreenHeight));
+  if (make_640 && sideways) {
     copies.push_back(
-        box(Role::kSidewaysScreen, set + "640/sideways/" + file, kScreenWidth, kScreenHeight));
+        box(Role::kSidewaysScreen, set + "640/sideways/" + name, kScreenWidth, kScreenHeight));
   }
   return copies;
 }

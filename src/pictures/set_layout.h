@@ -11,11 +11,9 @@
 
 #include "core/album_files.h"
 #include "core/folder_lookup.h"
+#include "core/session.h"
 
 namespace snapnook {
-
-/// Which album a run makes.
-enum class AlbumKind { kClassic, kModern };
 
 /// The folders a run makes in every set folder for the copies, in the order it makes them.
 inline constexpr const char* kCopyFolders[] = {"640", "640/sideways", "Thumb"};
@@ -47,6 +45,25 @@ std::string SpelledOnDisk(FileSystem& fs, const std::string& parent, const std::
 /// (whether or not the album takes it).
 bool LooksLikePicture(std::string_view name);
 
+/// Whether the file `name` is a picture the album takes: the classic album a "*.JPG" (any letter
+/// case); the modern album also ".jpeg", ".heic", ".heif", ".avif", ".png", ".webp", ".tif" and
+/// ".tiff" files.
+bool IsPictureName(std::string_view name, bool modern);
+
+/// The name of the copies of the picture `file`: the classic album's copies keep the picture's
+/// name; the modern album's, of a picture that is no JPEG, take ".jpg" for its extension
+/// ("IMG_0001.HEIC" gives "IMG_0001.jpg").
+std::string CopyNameOf(const std::string& file, bool modern);
+
+/// What shapes a run's copies beyond their sources, as the record keeps it: "classic", or the
+/// modern album's "modern fill" or "modern fit".
+std::string CopiesShapedBy(const RunOptions& options);
+
+/// Whether a folder whose entries are `entries` is a set folder of the modern album besides
+/// the classic rule: one that holds a folder of originals (and is none itself).
+bool HoldsOriginalsFolder(FileSystem& fs, const std::string& folder,
+                          const std::vector<std::string>& entries);
+
 /// One copy a run writes of a picture: what it is, where it goes, and its box (width x
 /// height; a portrait picture's box is turned).
 struct CopyPlace {
@@ -57,8 +74,10 @@ struct CopyPlace {
 
 /// The copies of the picture `file` of `big_folder` that a run writes, in the order it writes
 /// them: the album picture, the thumbnail and, with `make_640`, the screen copy and, for a
-/// portrait picture, the sideways screen copy.
+/// picture with a sideways picture, the sideways screen copy. `turned`: the boxes are turned
+/// (a portrait picture; in the classic album, one with a sideways picture). `modern`: the
+/// modern album's copy names.
 std::vector<CopyPlace> CopiesOf(const std::string& big_folder, const std::string& file,
-                                bool make_640, bool portrait);
+                                bool make_640, bool turned, bool sideways, bool modern);
 
 }  // namespace snapnook

@@ -100,8 +100,23 @@ class Walker {
     // The viewer folder holds for this whole folder, whatever the box shows later.
     const std::string viewer_folder(ViewerFolderFor(s.window.IsChecked(CheckBox::kCreate640)));
 
-    const std::vector<std::string> files = s.fs.ListFiles(folder, pattern);
-    const bool set = IsSetFolder(folder);
+    // The modern album takes the pictures phones and editors write, and any folder that holds
+    // a folder of originals is a set folder.
+    const bool modern = s.options.modern;
+    std::vector<std::string> files = s.fs.ListFiles(folder, modern ? "*" : pattern);
+    if (modern) {
+      std::erase_if(files, [](const std::string& name) { return !IsPictureName(name, true); });
+    }
+    const bool holds_big = modern && !IsSetFolder(folder) && !IsBigFolder(folder) &&
+                           std::any_of(subfolders.begin(), subfolders.end(),
+                                       [](const std::string& name) { return IsBigFolder(name); });
+    if (pass && holds_big) {
+      if (s.state.CountingPass) ++s.tally.sets;
+      for (const char* copies : kCopyFolders) {
+        PassOver([&] { s.Files().CreateDirectory(folder + copies); });
+      }
+    }
+    const bool set = IsSetFolder(folder) || holds_big;
     const bool big = !set && IsBigFolder(folder);
     if (pass && s.state.CountingPass) CountPassedOver(folder, big, files, others);
     if (pass && big && !s.state.CountingPass && !files.empty()) {

@@ -14,6 +14,7 @@
 #include "core/traps.h"
 #include "pictures/derive_pictures.h"
 #include "pictures/walk.h"
+#include "run/modern_album_build.h"
 
 namespace snapnook {
 namespace {
@@ -112,7 +113,7 @@ void FinishPages(Session& session, PageFiles& pages) {
 
 }  // namespace
 
-void BuildAlbum(Session& session) {
+std::vector<std::string> BuildAlbum(Session& session) {
   RunState& state = session.state;
   state.PicturesOnPage = 0;
   state.PageNumber = 0;
@@ -121,9 +122,19 @@ void BuildAlbum(Session& session) {
   state.SourceFolder = session.window.SourceDir();
   std::string walk_folder = state.SourceFolder;
 
+  // The modern album's pages are made from its set folders once their pictures are made: a
+  // pass that makes pictures writes none, and a pass that writes pages walks no pictures.
+  const bool modern = session.options.modern;
+  if (modern && !session.window.IsChecked(CheckBox::kCreateJpg)) {
+    if (!session.window.IsChecked(CheckBox::kCreateHtml)) return {};
+    std::vector<std::string> made;
+    ShowOnFailure(session, state.SourceFolder, [&] { made = BuildModernAlbum(session); });
+    return made;
+  }
+
   PageFiles pages(session.Files());
   AlbumSteps steps(session, pages);
-  if (session.window.IsChecked(CheckBox::kCreateHtml)) {
+  if (!modern && session.window.IsChecked(CheckBox::kCreateHtml)) {
     // The pages count the pictures this pass writes cells for, whatever the counting pass
     // found in the BIG folders: no page links to a page that is not written.
     PassOver([&] {
@@ -133,7 +144,7 @@ void BuildAlbum(Session& session) {
     // Without its fixed pages there is no album to write into; say why.
     if (!ShowOnFailure(session, state.SourceFolder, [&] { StartPages(session, pages); })) {
       pages.DropAll();
-      return;
+      return ClassicAlbumPages(state.PageCount.value());
     }
     steps.writes_pages = true;
   }
@@ -147,6 +158,7 @@ void BuildAlbum(Session& session) {
   // The pages opened above are finished whatever "Create HTML" shows now: a page is either
   // whole or not written at all.
   if (steps.writes_pages) FinishPages(session, pages);
+  return ClassicAlbumPages(state.PageCount.value());
 }
 
 }  // namespace snapnook

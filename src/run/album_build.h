@@ -1,6 +1,9 @@
 // The album build: one derive or HTML pass over the source tree.
 #pragma once
 
+#include <string>
+#include <vector>
+
 #include "core/session.h"
 
 namespace snapnook {
@@ -17,6 +20,10 @@ namespace snapnook {
 /// Error" message and ends. A page that cannot be finished or put in place after the walk is
 /// shown the same way, and the build goes on with the next page; so is a source folder that
 /// cannot be listed (the walk is skipped). Other failures are passed over. It does not throw.
-void BuildAlbum(Session& session);
+///
+/// The modern album (session.options.modern) makes its pictures in a pass with "Create JPGs"
+/// ticked, and its pages (BuildModernAlbum) in one without. Returns the pages the album has
+/// (names in the source folder), for --prune.
+std::vector<std::string> BuildAlbum(Session& session);
 
 }  // namespace snapnook

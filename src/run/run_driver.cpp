@@ -7,6 +7,7 @@
 #include "core/config.h"
 #include "core/folder_lookup.h"
 #include "core/traps.h"
+#include "pictures/set_layout.h"
 #include "pictures/walk.h"
 #include "run/album_build.h"
 #include "run/album_record.h"
@@ -53,6 +54,16 @@ RunOutcome RunCreatePictures(Session& session, ClosingQuestion closing) {
     const std::string link = window.CopyrightLink();
     if (link != state.LoadedCopyrightLink) {
       session.settings.Write(kSettingsApp, kSettingsSection, kSettingsCopyrightLink, link);
+    }
+  });
+  PassOver([&] {
+    // The "Modern album" box, remembered when it changed.
+    const bool modern = window.IsChecked(CheckBox::kModern);
+    session.options.modern = modern;
+    const std::string remembered =
+        session.settings.Read(kSettingsApp, kSettingsSection, kSettingsModern, "0");
+    if ((remembered == "1") != modern) {
+      session.settings.Write(kSettingsApp, kSettingsSection, kSettingsModern, modern ? "1" : "0");
     }
   });
   PassOver([&] { window.SetButtonEnabled(Button::kCancel, false); });
@@ -109,7 +120,7 @@ RunOutcome RunCreatePictures(Session& session, ClosingQuestion closing) {
     record->SetLastRun({window.Title(), window.Copyright(), window.CopyrightLink(),
                         window.IsChecked(CheckBox::kCreateJpg),
                         window.IsChecked(CheckBox::kCreate640),
-                        window.IsChecked(CheckBox::kCreateHtml), "classic"});
+                        window.IsChecked(CheckBox::kCreateHtml), CopiesShapedBy(session.options)});
   }
   // From here to the end of the passes, every write goes through the run's AlbumFiles: none
   // reaches a folder of originals, and the record learns each.
@@ -142,10 +153,10 @@ RunOutcome RunCreatePictures(Session& session, ClosingQuestion closing) {
       if (window.IsChecked(CheckBox::kCreateHtml)) {
         state.ProgressCount = 0;
         PassOver([&] { window.Uncheck(CheckBox::kCreateJpg); });
-        ShowOnFailure(session, source, [&] { BuildAlbum(session); });
+        std::vector<std::string> pages;
+        ShowOnFailure(session, source, [&] { pages = BuildAlbum(session); });
         if (session.options.prune) {
-          PruneAlbum(session, record.get(), source, Unaccounted::kPages,
-                     ClassicAlbumPages(state.PageCount.value()));
+          PruneAlbum(session, record.get(), source, Unaccounted::kPages, pages);
         }
       }
     }

@@ -31,6 +31,10 @@ void LoadSettings(RunState& state, SettingsStore& settings, StartupWindow& windo
     state.LoadedCopyrightLink = link;
     window.SetCopyrightLinkText(link);
   }
+
+  const std::string modern =
+      settings.Read(kSettingsApp, kSettingsSection, kSettingsModern, kSettingsAbsent);
+  if (modern != kSettingsAbsent) window.SetModernChecked(modern == "1");
 }
 
 void WaitForSplash(RunState& state, const SecondsClock& clock, StartupWindow& window) {

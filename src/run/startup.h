@@ -17,6 +17,7 @@ class StartupWindow {
   virtual void SetCaption(const std::string& text) = 0;
   virtual void SetCopyrightText(const std::string& text) = 0;      // txtCopyright
   virtual void SetCopyrightLinkText(const std::string& text) = 0;  // txtCopyrightLink
+  virtual void SetModernChecked(bool checked) { (void)checked; }   // chkModern
   /// Shows the splash without waiting for it. Loading it clears state.SplashDismissed; the
   /// user's key press or frame click sets it and closes the splash.
   virtual void ShowSplash() = 0;
@@ -39,7 +40,8 @@ double SteadySeconds();
 void SetDefaults(RunState& state, StartupWindow& window);
 
 /// Replaces the defaults with the values remembered in `settings`. A key that is absent, or
-/// holds exactly "<empty>", leaves the default in place; a stored empty string is a value.
+/// holds exactly "<empty>", leaves the default in place; a stored empty string is a value. The
+/// "Modern album" box is ticked when its key holds "1".
 void LoadSettings(RunState& state, SettingsStore& settings, StartupWindow& window);
 
 /// Lets the event loop run until the splash has been up between one and a half and two and a

@@ -60,8 +60,10 @@ namespace fs = std::filesystem;
 using testing::faults::FsOp;
 
 const fs::path kCases = fs::path(SNAPNOOK_TEST_DATA) / "albums";
-const std::map<std::string, CheckBox> kBoxes = {
-    {"jpg", CheckBox::kCreateJpg}, {"640", CheckBox::kCreate640}, {"html", CheckBox::kCreateHtml}};
+const std::map<std::string, CheckBox> kBoxes = {{"jpg", CheckBox::kCreateJpg},
+                                                {"640", CheckBox::kCreate640},
+                                                {"html", CheckBox::kCreateHtml},
+                                                {"modern", CheckBox::kModern}};
 const std::map<std::string, int> kErrnos = {{"ENOSPC", ENOSPC}, {"EACCES", EACCES}, {"EIO", EIO}};
 
 std::string ReadAll(const fs::path& path) {

@@ -89,6 +89,10 @@ class FakeWindow : public MainWindow, public StartupWindow {
   void SetCopyrightLinkText(const std::string& text) override {
     Log("link ", copyright_link = text);
   }
+  void SetModernChecked(bool ticked) override {
+    checked[CheckBox::kModern] = ticked;
+    Log("modern ", ticked ? "1" : "0");
+  }
   void ShowSplash() override {
     Log("show splash");
     turn_ = 0;
@@ -113,7 +117,7 @@ class FakeWindow : public MainWindow, public StartupWindow {
   }
 
  private:
-  static constexpr const char* kBoxes[] = {"CreateJPG", "640", "CreateHTML"};
+  static constexpr const char* kBoxes[] = {"CreateJPG", "640", "CreateHTML", "Modern"};
   static constexpr const char* kButtons[] = {"Load", "Cancel", "HelpAbout"};
   int turn_ = 0;
 
