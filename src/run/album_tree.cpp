@@ -5,6 +5,7 @@
 #include "core/config.h"
 #include "core/folder_lookup.h"
 #include "pictures/folder_kinds.h"
+#include "pictures/set_layout.h"
 
 namespace snapnook {
 namespace {
@@ -38,20 +39,25 @@ void VisitFolders(Session& session, const std::string& root,
   Visit(session, WithSlash(root), ancestors, visit);
 }
 
-std::vector<std::string> PicturesIn(FileSystem& fs, const std::string& folder) {
+std::vector<std::string> PicturesIn(FileSystem& fs, const std::string& folder, bool modern) {
+  std::vector<std::string> pictures;
   try {
-    return fs.ListFiles(folder, kPicturePattern);
-  } catch (...) {
+    pictures = fs.ListFiles(folder, modern ? "*" : kPicturePattern);
+  } catch (const SnapError&) {
     return {};  // what cannot be listed holds nothing to count or remove
   }
+  std::erase_if(pictures, [&](const std::string& name) { return !IsPictureName(name, modern); });
+  return pictures;
 }
 
 std::set<std::string> OriginalsOf(FileSystem& fs, const std::string& set,
-                                  const std::vector<std::string>& entries) {
+                                  const std::vector<std::string>& entries, bool modern) {
   std::set<std::string> originals;
   for (const std::string& name : entries) {
     if (!IsBigFolder(name) || !fs.IsDirectory(set + name)) continue;
-    for (std::string& file : PicturesIn(fs, set + name)) originals.insert(std::move(file));
+    for (std::string& file : PicturesIn(fs, set + name, modern)) {
+      originals.insert(CopyNameOf(file, modern));
+    }
   }
   return originals;
 }

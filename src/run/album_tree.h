@@ -18,12 +18,13 @@ void VisitFolders(Session& session, const std::string& root,
                   const std::function<void(const std::string& folder,
                                            const std::vector<std::string>& entries)>& visit);
 
-/// The pictures (files matching the picture pattern) of `folder`, in natural order; none when
-/// it cannot be listed. Never throws.
-std::vector<std::string> PicturesIn(FileSystem& fs, const std::string& folder);
+/// The pictures of `folder` the album takes (IsPictureName; `modern`: the modern album's), in
+/// natural order; none when it cannot be listed. Never throws.
+std::vector<std::string> PicturesIn(FileSystem& fs, const std::string& folder, bool modern = false);
 
-/// The names of the pictures in the BIG folders among the `entries` of the set folder `set`.
+/// The copy names of the pictures in the BIG folders among the `entries` of the set folder
+/// `set` (a classic album's copies are named as its pictures).
 std::set<std::string> OriginalsOf(FileSystem& fs, const std::string& set,
-                                  const std::vector<std::string>& entries);
+                                  const std::vector<std::string>& entries, bool modern = false);
 
 }  // namespace snapnook

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdio>
+#include <map>
 #include <set>
 
 #include "core/ascii_case.h"
@@ -17,11 +18,6 @@
 
 namespace snapnook {
 namespace {
-
-// Names that look like pictures but that the run's pattern passes over.
-bool LooksLikeOtherPicture(const std::string& name) {
-  return LooksLikePicture(name) && !MatchesPattern(name, kPicturePattern);
-}
 
 std::string Bytes(std::uint64_t bytes) {
   char text[32];
@@ -61,44 +57,66 @@ RunOutcome CheckAlbum(Session& session) {
   AlbumFiles album(check, source, nullptr);
 
   // What the run passes over in silence, folder by folder.
+  const bool modern = run.options.modern;
   MainWindow& window = session.window;
   int sets = 0, pictures = 0, portraits = 0;
   const auto report = [&](const std::string& line) { window.Report(line); };
-  VisitFolders(run, source,
-               [&](const std::string& folder, const std::vector<std::string>& entries) {
-                 if (IsSetFolder(folder)) {
-                   ++sets;
-                   if (!album.HoldsOriginals(folder) && !check.Writable(folder)) {
-                     report("Set folder that cannot be written: " + folder);
-                   }
-                   const std::set<std::string> originals = OriginalsOf(check, folder, entries);
-                   for (const std::string& file : PicturesIn(session.fs, folder)) {
-                     if (!originals.contains(file))
-                       report("Picture without an original in BIG: " + folder + file);
-                   }
-                 } else if (IsBigFolder(folder)) {
-                   const std::vector<std::string> files = PicturesIn(check, folder);
-                   pictures += static_cast<int>(files.size());
-                   if (!IsSetFolder(SetFolderOf(folder))) {
-                     report("BIG folder outside a set folder (its pictures would go into " +
-                            SetFolderOf(folder) + "): " + folder);
-                   }
-                   for (const std::string& name : entries) {
-                     if (LooksLikeOtherPicture(name) && !check.IsDirectory(folder + name)) {
-                       report("Not a *.JPG picture, passed over: " + folder + name);
-                     }
-                   }
-                   if (const auto sideways = SidewaysFolderOf(check, folder)) {
-                     for (const std::string& file : PicturesIn(check, *sideways)) {
-                       if (std::find(files.begin(), files.end(), file) == files.end()) {
-                         report("Sideways picture without an upright one: " + *sideways + file);
-                       } else {
-                         ++portraits;
-                       }
-                     }
-                   }
-                 }
-               });
+  VisitFolders(
+      run, source, [&](const std::string& folder, const std::vector<std::string>& entries) {
+        if (IsSetFolder(folder) || (modern && HoldsOriginalsFolder(check, folder, entries))) {
+          ++sets;
+          if (!album.HoldsOriginals(folder) && !check.Writable(folder)) {
+            report("Set folder that cannot be written: " + folder);
+          }
+          const std::set<std::string> originals = OriginalsOf(check, folder, entries, modern);
+          for (const std::string& file : PicturesIn(session.fs, folder)) {
+            if (!originals.contains(file))
+              report("Picture without an original in BIG: " + folder + file);
+          }
+        } else if (IsBigFolder(folder)) {
+          const std::vector<std::string> files = PicturesIn(check, folder, modern);
+          pictures += static_cast<int>(files.size());
+          if (!modern && !IsSetFolder(SetFolderOf(folder))) {
+            report("BIG folder outside a set folder (its pictures would go into " +
+                   SetFolderOf(folder) +
+                   ", which the modern album takes for a set: --modern): " + folder);
+          }
+          for (const std::string& name : entries) {
+            if (!LooksLikePicture(name) || IsPictureName(name, modern) ||
+                check.IsDirectory(folder + name)) {
+              continue;
+            }
+            report(modern ? "Not a picture the album takes, passed over: " + folder + name
+                   : IsPictureName(name, true)
+                       ? "Not a *.JPG picture, passed over (the modern album takes it: "
+                         "--modern): " +
+                             folder + name
+                       : "Not a *.JPG picture, passed over: " + folder + name);
+          }
+          // Two pictures whose copies would have one name: the second is not made.
+          std::map<std::string, std::string> copies;
+          for (const std::string& file : modern ? files : std::vector<std::string>{}) {
+            std::string key = CopyNameOf(file, true);
+            for (char& c : key) c = AsciiUpper(c);
+            const auto [first, taken] = copies.emplace(key, file);
+            if (!taken) {
+              report(
+                  "Pictures whose copies would have one name (the second is not "
+                  "made): " +
+                  folder + first->second + ", " + folder + file);
+            }
+          }
+          if (const auto sideways = SidewaysFolderOf(check, folder)) {
+            for (const std::string& file : PicturesIn(check, *sideways, modern)) {
+              if (std::find(files.begin(), files.end(), file) == files.end()) {
+                report("Sideways picture without an upright one: " + *sideways + file);
+              } else {
+                ++portraits;
+              }
+            }
+          }
+        }
+      });
   if (pictures > 32767) {
     report("More pictures than a run can count (32767): " + std::to_string(pictures));
   }
@@ -108,7 +126,8 @@ RunOutcome CheckAlbum(Session& session) {
     // One that cannot be read is someone else's as far as a check can tell.
     PassOver([&] { bytes = session.fs.ReadFile(index); });
     const std::string text(bytes.begin(), bytes.end());
-    if (text.find("content=\"Korvell Snapnook\"") == std::string::npos) {
+    if (text.find("content=\"Korvell Snapnook\"") == std::string::npos &&
+        text.find("<meta name=\"generator\" content=\"Snapnook\">") == std::string::npos) {
       report("index.html that Snapnook did not write, which a run replaces: " + index);
     }
   }
