@@ -229,11 +229,13 @@ std::string Summary(const RunTally& tally) {
 // refuse.)
 bool RefusedWithoutPictureSet(Session& session) {
   const std::string source = session.window.SourceDir();
+  const bool modern = session.window.IsChecked(CheckBox::kModern);
   if (!session.fs.IsDirectory(source) || LiesInOriginals(session.fs, source) ||
-      HoldsPictureSet(session.fs, source)) {
+      HoldsPictureSet(session.fs, source, modern)) {
     return false;
   }
-  session.window.ShowMessage(kPictureSetRule, "No picture sets in " + source, kMsgCritical);
+  session.window.ShowMessage(modern ? kModernPictureSetRule : kPictureSetRule,
+                             "No picture sets in " + source, kMsgCritical);
   return true;
 }
 
