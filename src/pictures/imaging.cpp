@@ -90,13 +90,31 @@ std::span<const unsigned char> BlobOf(const VImage& image, const char* name) {
   return {static_cast<const unsigned char*>(data), size};
 }
 
+// The XMP packet libvips read. Of a HEIF file it names only a packet starting with
+// "<x:xmpmeta" so; one starting with its packet header ("<?xpacket", as exiftool writes it) is
+// left among the file's other blocks as "heif-mime-N".
+std::span<const unsigned char> XmpOf(const VImage& image) {
+  std::span<const unsigned char> xmp = BlobOf(image, VIPS_META_XMP_NAME);
+  gchar** fields = vips_image_get_fields(image.get_image());
+  for (gchar** field = fields; xmp.empty() && *field != nullptr; ++field) {
+    if (!std::string_view(*field).starts_with("heif-mime-")) continue;
+    const std::span<const unsigned char> block = BlobOf(image, *field);
+    if (std::string_view(reinterpret_cast<const char*>(block.data()), block.size())
+            .find("<x:xmpmeta") != std::string_view::npos) {
+      xmp = block;
+    }
+  }
+  g_strfreev(fields);
+  return xmp;
+}
+
 std::string CaptionOf(const VImage& image) {
   // TIFF keeps the description EXIF has in its own first directory.
   if (image.get_typeof("image-description") != 0) {
     std::string caption = CleanCaption(image.get_string("image-description"));
     if (!caption.empty()) return caption;
   }
-  const auto xmp = BlobOf(image, VIPS_META_XMP_NAME);
+  const auto xmp = XmpOf(image);
   return ReadCaption(BlobOf(image, VIPS_META_EXIF_NAME),
                      {reinterpret_cast<const char*>(xmp.data()), xmp.size()},
                      BlobOf(image, VIPS_META_IPTC_NAME));

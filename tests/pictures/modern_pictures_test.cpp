@@ -161,6 +161,7 @@ TEST(ModernPictures, TakeTheFirstCaptionThatIsOne) {
       {"p.jpg", "-ImageDescription='   ' -XMP-dc:Description='Default'", ""},
       {"p.png", "-XMP-dc:Description='Tide <low> & \"rising\"'", "Tide <low> & \"rising\""},
       {"p.tif", "-ImageDescription='Nets'", "Nets"},
+      {"p.heic", "-XMP-dc:Description='Cliffs'", "Cliffs"},
   };
   const testing::TempTree tree;
   for (const auto& row : rows) {
