@@ -1,14 +1,14 @@
 #!/usr/bin/env bash
-# HEIC pictures through the imaging step against vipsthumbnail making the same copies, in one run
-# with the two interleaved round by round (the order alternating), one job each.
+# HEIC pictures through snapnook-batch --modern against vipsthumbnail making the same copies, in
+# one run with the two interleaved round by round (the order alternating), one job each.
 #
-#   bench/heic.sh [--derive PATH] [--count N] [--rounds N] CORPUS
+#   bench/heic.sh [--batch PATH] [--count N] [--rounds N] CORPUS
 #
 # Makes HEIC pictures (libvips heifsave, quality 90) of the first N landscape pictures of CORPUS
 # (bench/make-corpus.sh; 12 by default), in sets of their own, then times:
-#   derive  snapnook-derive over them: the modern album's album picture (288 x 216), thumbnail
-#           (74 x 55, from the album picture) and screen copy (640 x 480), each filling its box
-#           with a centred cut
+#   batch   snapnook-batch --modern --no-html -q -j1 over them: the modern album's album picture
+#           (288 x 216), thumbnail (74 x 55, from the album picture) and screen copy (640 x 480),
+#           each filling its box with a centred cut
 #   vips    vipsthumbnail making the same copies: one process for the screen copies of every
 #           picture, one for the album pictures, one for the thumbnails from those, each with
 #           --smartcrop centre, quality 92, metadata stripped, VIPS_CONCURRENCY=1
@@ -16,20 +16,20 @@
 set -euo pipefail
 
 here=$(cd -- "$(dirname -- "${BASH_SOURCE[0]}")" && pwd)
-derive=$(dirname -- "$here")/build/bin/snapnook-derive
+batch=$(dirname -- "$here")/build/bin/snapnook-batch
 count=12
 rounds=3
 while (($#)); do
   case "$1" in
-    --derive) derive=$2; shift 2 ;;
+    --batch) batch=$2; shift 2 ;;
     --count) count=$2; shift 2 ;;
     --rounds) rounds=$2; shift 2 ;;
     -*) echo "heic.sh: unknown option $1" >&2; exit 2 ;;
     *) corpus=$1; shift ;;
   esac
 done
-[[ -d "${corpus:-}" ]] || { echo "usage: bench/heic.sh [--derive PATH] [--count N] [--rounds N] CORPUS" >&2; exit 2; }
-[[ -x "$derive" ]] || { echo "heic.sh: no $derive: build it first" >&2; exit 2; }
+[[ -d "${corpus:-}" ]] || { echo "usage: bench/heic.sh [--batch PATH] [--count N] [--rounds N] CORPUS" >&2; exit 2; }
+[[ -x "$batch" ]] || { echo "heic.sh: no $batch: build it first" >&2; exit 2; }
 command -v vipsthumbnail >/dev/null || { echo "heic.sh: needs vipsthumbnail (libvips-tools)" >&2; exit 2; }
 
 work=$(mktemp -d)
@@ -46,8 +46,11 @@ done < <(find "$corpus" -path '*/BIG/*' -not -path '*/sideways/*' -iname '*.jpg'
 ((n)) || { echo "heic.sh: no landscape pictures in $corpus" >&2; exit 2; }
 echo "$n HEIC pictures of $(vipsheader -f width "$(find "$work/heic" -name '*.heic' | head -n 1)") pixels wide and more; load average $(cut -d' ' -f1-3 /proc/loadavg)"
 
-reset() { find "$work/heic" -mindepth 2 -maxdepth 2 -not -name BIG -exec rm -rf {} +; rm -rf "$work/vt"; }
-run_derive() { "$derive" --quiet "$work/heic"; }
+reset() {
+  find "$work/heic" -mindepth 2 -maxdepth 2 -not -name BIG -exec rm -rf {} +
+  rm -rf "$work/vt" "$work"/heic/.snapnook.sqlite*
+}
+run_batch() { "$batch" --modern --no-html -q -j1 "$work/heic"; }
 run_vips() {
   mkdir -p "$work/vt/640" "$work/vt/album" "$work/vt/Thumb"
   local pictures=("$work"/heic/SET*/BIG/*.heic)
@@ -66,8 +69,8 @@ timed() {  # prints the wall-clock seconds of "$@"
 
 : >"$work/times"
 for ((round = 1; round <= rounds; round++)); do
-  for c in derive vips; do
-    if ((round % 2 == 0)); then c=$([[ $c == derive ]] && echo vips || echo derive); fi
+  for c in batch vips; do
+    if ((round % 2 == 0)); then c=$([[ $c == batch ]] && echo vips || echo batch); fi
     reset
     echo "$c $(timed "run_$c")" >>"$work/times"
     # Every copy made, at its size.
@@ -78,9 +81,9 @@ for ((round = 1; round <= rounds; round++)); do
 done
 
 median() { sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
-d=$(awk '$1 == "derive" { print $2 }' "$work/times" | median)
+d=$(awk '$1 == "batch" { print $2 }' "$work/times" | median)
 v=$(awk '$1 == "vips" { print $2 }' "$work/times" | median)
 printf '| %-40s | %11s | %9s |\n|%s|%s|%s|\n' command "s / picture" "x vips" "------------------------------------------" "------------:" "----------:"
-printf '| %-40s | %11.4f | %9.2f |\n' "snapnook-derive (imaging step, one job)" "$(awk -v t="$d" -v n="$n" 'BEGIN { print t / n }')" "$(awk -v a="$d" -v b="$v" 'BEGIN { print a / b }')"
+printf '| %-40s | %11.4f | %9.2f |\n' "snapnook-batch --modern -j1" "$(awk -v t="$d" -v n="$n" 'BEGIN { print t / n }')" "$(awk -v a="$d" -v b="$v" 'BEGIN { print a / b }')"
 printf '| %-40s | %11.4f | %9.2f |\n' "vipsthumbnail, three passes" "$(awk -v t="$v" -v n="$n" 'BEGIN { print t / n }')" 1
 echo "Load average after the run: $(cut -d' ' -f1-3 /proc/loadavg)"

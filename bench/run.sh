@@ -12,14 +12,14 @@
 #          faster two cores make the floor itself, the yardstick for -j2
 #   j1     snapnook-batch --no-html -q -j1 CORPUS
 #   j2     snapnook-batch --no-html -q -j2 CORPUS
-#   mod1   the imaging step alone making the modern album's copies, one picture at a time
-#          (snapnook-derive CORPUS), until snapnook-batch makes the modern album
-#   cls1   the same driver making the classic album's copies (snapnook-derive --classic)
+#   mod1   snapnook-batch --modern --no-html -q -j1 CORPUS: the modern album's copies (each
+#          filling its box with a centred cut, turned upright by its orientation)
 #   gm     GraphicsMagick, one `gm convert -size` process per picture (and per sideways copy)
 #   im     ImageMagick 6, one `convert -define jpeg:size=` process per picture (and per sideways
 #          copy)
-# Before every command the outputs of the previous one are removed and the empty output folders
-# made again; the BIG folders are only read (checked at the end).
+# Before every command the outputs of the previous one and the album's record are removed (so
+# that each run makes the album it asks for) and the empty output folders made again; the BIG
+# folders are only read (checked at the end).
 set -euo pipefail
 
 here=$(cd -- "$(dirname -- "${BASH_SOURCE[0]}")" && pwd)
@@ -76,10 +76,9 @@ per picture and the peak resident memory.
   -b, --batch PATH   snapnook-batch to measure (default: build/bin/snapnook-batch of this
                      repository); without it only the floor and the toolkits are measured
       --old PATH     another snapnook-batch (an earlier build) to measure with -j1 as "old1"
-      --derive PATH  snapnook-derive for mod1 and cls1 (default: build/bin/snapnook-derive)
   -r, --reps N       rounds (default 3)
-      --only LIST    commands to run, comma-separated from floor,floor2,j1,j2,mod1,cls1,old1,
-                     gm,im (default: all but old1, which --old adds, and mod1 and cls1)
+      --only LIST    commands to run, comma-separated from floor,floor2,j1,j2,mod1,old1,gm,im
+                     (default: all but old1, which --old adds)
       --log DIR      keep every run's GNU time report and error output in DIR
       --no-install   do not install missing Debian packages
   -h, --help         this text
@@ -87,7 +86,6 @@ EOF
 }
 
 batch="$repo/build/bin/snapnook-batch"
-derive="$repo/build/bin/snapnook-derive"
 old=""
 reps=3
 only=""
@@ -98,7 +96,6 @@ while (($#)); do
   case "$1" in
     -b | --batch) batch=${2:?--batch needs a path}; shift 2 ;;
     --old) old=${2:?--old needs a path}; shift 2 ;;
-    --derive) derive=${2:?--derive needs a path}; shift 2 ;;
     -r | --reps) reps=${2:?--reps needs a number}; shift 2 ;;
     --only) only=${2:?--only needs a list}; shift 2 ;;
     --log) log=${2:?--log needs a folder}; shift 2 ;;
@@ -115,7 +112,7 @@ done
 [[ -d "$corpus" ]] || { echo "run.sh: no folder $corpus" >&2; exit 2; }
 corpus=$(cd -- "$corpus" && pwd)
 
-all_commands=(floor floor2 j1 j2 gm im)
+all_commands=(floor floor2 j1 j2 mod1 gm im)
 if [[ -n "$old" ]]; then all_commands+=(old1); fi
 declare -A label=(
   [floor]="floor: djpeg -scale M/8"
@@ -123,8 +120,7 @@ declare -A label=(
   [old1]="old snapnook-batch -j1"
   [j1]="snapnook-batch -j1"
   [j2]="snapnook-batch -j2"
-  [mod1]="imaging step, modern, one job"
-  [cls1]="imaging step, classic, one job"
+  [mod1]="snapnook-batch --modern -j1"
   [gm]="GraphicsMagick gm convert -size"
   [im]="ImageMagick 6 convert jpeg:size"
 )
@@ -132,13 +128,13 @@ commands=()
 if [[ -n "$only" ]]; then
   IFS=, read -r -a commands <<<"$only"
   for c in "${commands[@]}"; do
-    [[ -v "label[$c]" ]] || { echo "run.sh: unknown command '$c' (floor,floor2,j1,j2,mod1,cls1,old1,gm,im)" >&2; exit 2; }
+    [[ -v "label[$c]" ]] || { echo "run.sh: unknown command '$c' (floor,floor2,j1,j2,mod1,old1,gm,im)" >&2; exit 2; }
   done
 else
   commands=("${all_commands[@]}")
 fi
 wants_batch=0
-for c in "${commands[@]}"; do [[ "$c" == j1 || "$c" == j2 ]] && wants_batch=1; done
+for c in "${commands[@]}"; do [[ "$c" == j1 || "$c" == j2 || "$c" == mod1 ]] && wants_batch=1; done
 if ((wants_batch)) && [[ ! -x "$batch" ]]; then
   if [[ -n "$only" ]]; then
     echo "run.sh: no snapnook-batch at $batch (see --batch)" >&2
@@ -149,10 +145,6 @@ if ((wants_batch)) && [[ ! -x "$batch" ]]; then
 fi
 for c in "${commands[@]}"; do
   if [[ "$c" == old1 && ! -x "$old" ]]; then echo "run.sh: old1 needs --old PATH" >&2; exit 2; fi
-  if [[ "$c" == mod1 || "$c" == cls1 ]] && [[ ! -x "$derive" ]]; then
-    echo "run.sh: no snapnook-derive at $derive (see --derive)" >&2
-    exit 2
-  fi
 done
 
 # --- tools -----------------------------------------------------------------------------------
@@ -239,6 +231,7 @@ big_before=$(big_state)
 
 reset_outputs() {
   local set_dir
+  rm -f -- "$corpus"/.snapnook.sqlite*
   for set_dir in "${set_dirs[@]}"; do
     find "$set_dir" -maxdepth 1 -type f -iname '*.jpg' -delete
     rm -rf -- "$set_dir/Thumb" "$set_dir/640"
@@ -273,8 +266,7 @@ run_one() {
     old1) cmd=("$old" --no-html -q -j1 "$corpus") ;;
     j1) cmd=("$batch" --no-html -q -j1 "$corpus") ;;
     j2) cmd=("$batch" --no-html -q -j2 "$corpus") ;;
-    mod1) cmd=("$derive" --quiet "$corpus") ;;
-    cls1) cmd=("$derive" --classic --quiet "$corpus") ;;
+    mod1) cmd=("$batch" --modern --no-html -q -j1 "$corpus") ;;
     gm) cmd=("${one_thread[@]}" bash "$here/run.sh" --pipeline gm "$work/pictures.list" "$gm_tool") ;;
     im) cmd=("${one_thread[@]}" bash "$here/run.sh" --pipeline im "$work/pictures.list" "$im_tool") ;;
   esac
@@ -345,6 +337,9 @@ echo
 echo "Medians of $reps rounds over $pictures pictures; peak RSS is the largest of any one process."
 if [[ -v "wall[j1]" && -v "wall[j2]" ]]; then
   awk -v a="${wall[j1]}" -v b="${wall[j2]}" 'BEGIN { printf "snapnook-batch -j2 is %.2fx as fast as -j1.\n", a / b }'
+fi
+if [[ -v "cpu[floor]" && -v "cpu[mod1]" ]]; then
+  awk -v a="${cpu[mod1]}" -v b="${cpu[floor]}" 'BEGIN { printf "snapnook-batch --modern -j1 costs %.2fx the floor in CPU time (the target: at most 1.15x).\n", a / b }'
 fi
 if [[ -v "wall[floor]" && -v "wall[floor2]" ]]; then
   awk -v a="${wall[floor]}" -v b="${wall[floor2]}" 'BEGIN { printf "Two djpeg streams are %.2fx as fast as one.\n", a / b }'

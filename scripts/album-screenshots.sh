@@ -3,7 +3,7 @@
 # at a phone's width (390 x 844) and a desktop's (1280 x 900), for the README.
 # Usage: scripts/album-screenshots.sh [BUILD_DIR] [OUT_DIR]   (defaults: build, docs)
 # Needs: a build with the tests (the browser tests' npm packages installed by
-# `ctest -R browser_npm_ci`), chromium, imagemagick.
+# `ctest -R browser_npm_ci`), chromium, imagemagick, vips (libvips-tools).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=$(cd "${1:-build}" && pwd)
@@ -11,35 +11,30 @@ out=$(mkdir -p "${2:-docs}" && cd "${2:-docs}" && pwd)
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
-# The modern album, made from its model as the browser test makes its own.
-cat >"$work/model.txt" <<'MODEL'
-title: Summer in Crete
-copyright: Ann Example
-link: https://ann.example
-set: Chania
-many: 9
-set: Rethymno & the south coast
-many: 7
-MODEL
-"$build/bin/snapnook-modern-album" "$work/model.txt" "$work/site/modern"
-# The classic album of the same pictures: its originals are the modern album's screen copies
-# (upright pictures keep a sideways copy, as the classic album asks), its sets SET1 and SET2.
-n=0
-for set in "Chania" "Rethymno & the south coast"; do
-  classic=$work/site/classic/SET$((++n))
-  mkdir -p "$classic/"{BIG/sideways,Thumb,640/sideways}
-  for picture in "$work/site/modern/$set/"*.JPG; do
-    name=$(basename "$picture")
-    large="$work/site/modern/$set/640/$name"
-    [[ -f $large ]] || large=$picture
-    cp "$large" "$classic/BIG/$name"
-    if [[ $(vipsheader -f height "$large") -gt $(vipsheader -f width "$large") ]]; then
-      vips rot "$large" "$classic/BIG/sideways/$name" d270
-    fi
+# The pictures, 16 in two sets: each a hue of its own, lighter to the lower right, with its
+# number on it; every third upright. The modern album takes them as they are; the classic album
+# gets them in SET1 and SET2, an upright picture with its sideways copy beside it, as it asks.
+n=0 sets=0
+for set in "9 Chania" "7 Rethymno & the south coast"; do
+  count=${set%% *}
+  modern=$work/site/modern/${set#* }/BIG
+  classic=$work/site/classic/SET$((++sets))/BIG
+  mkdir -p "$modern" "$classic/sideways"
+  for ((i = 0; i < count; i++)); do
+    n=$((n + 1))
+    name=$(printf 'IMG_%04d.JPG' "$n")
+    size=$((n % 3 ? 1200 : 900))x$((n % 3 ? 900 : 1200)) hue=$((n * 47 % 360))
+    convert -size "$size" -define gradient:direction=SouthEast \
+      gradient:"hsl($hue,45%,35%)-hsl($hue,45%,70%)" -gravity center -font DejaVu-Sans-Bold \
+      -pointsize 200 -fill white -annotate 0 "$n" -quality 90 "$modern/$name"
+    cp "$modern/$name" "$classic/$name"
+    if ((n % 3 == 0)); then vips rot "$modern/$name" "$classic/sideways/$name" d270; fi
   done
 done
-HOME=$work "$build/bin/snapnook-batch" -q --title "Summer in Crete" --copyright "Ann Example" \
-  --copyright-link https://ann.example "$work/site/classic" >/dev/null
+for album in modern classic; do
+  HOME=$work "$build/bin/snapnook-batch" -q "--$album" --title "Summer in Crete" \
+    --copyright "Ann Example" --copyright-link https://ann.example "$work/site/$album" >/dev/null
+done
 
 cat >"$work/shots.mjs" <<'SHOTS'
 import { createRequire } from "node:module";

@@ -4,12 +4,12 @@
 # box, and fitting inside it with --fit). Each picture is a drawing of circles on a grid, so that
 # a squashed copy shows at once; the phone picture is stored on its side with EXIF orientation 6,
 # and the HEIC one is the same drawing as a HEIC file.
-# Usage: scripts/modern-pictures-figure.sh [BUILD_DIR]    (default: build; needs snapnook-derive)
+# Usage: scripts/modern-pictures-figure.sh [BUILD_DIR]    (default: build; needs snapnook-batch)
 # Needs ImageMagick, jpegtran, exiftool and vips (libvips-tools).
 set -euo pipefail
 repo=$(cd "$(dirname "$0")/.." && pwd)
-derive=${1:-$repo/build}/bin/snapnook-derive
-[[ -x "$derive" ]] || { echo "modern-pictures-figure.sh: no $derive: build first" >&2; exit 2; }
+batch=${1:-$repo/build}/bin/snapnook-batch
+[[ -x "$batch" ]] || { echo "modern-pictures-figure.sh: no $batch: build first" >&2; exit 2; }
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
@@ -26,24 +26,24 @@ drawing() {  # drawing W H FILE
 }
 
 kinds=("3:2 camera picture" "16:9 picture" "4:1 panorama" "phone, Orientation 6" "HEIC picture")
-mkdir -p "$work/album/S1/BIG" "$work/album/S2/BIG" "$work/album/S3/BIG" "$work/album/S4/BIG" "$work/album/S5/BIG"
-drawing 3000 2000 "$work/album/S1/BIG/P.jpg"
-drawing 3200 1800 "$work/album/S2/BIG/P.jpg"
-drawing 6400 1600 "$work/album/S3/BIG/P.jpg"
+mkdir -p "$work"/album/SET{1..5}/BIG
+drawing 3000 2000 "$work/album/SET1/BIG/P.jpg"
+drawing 3200 1800 "$work/album/SET2/BIG/P.jpg"
+drawing 6400 1600 "$work/album/SET3/BIG/P.jpg"
 drawing 3000 4000 "$work/upright.jpg"
-jpegtran -rotate 270 "$work/upright.jpg" >"$work/album/S4/BIG/P.jpg"
-exiftool -q -overwrite_original -Orientation#=6 "$work/album/S4/BIG/P.jpg"
+jpegtran -rotate 270 "$work/upright.jpg" >"$work/album/SET4/BIG/P.jpg"
+exiftool -q -overwrite_original -Orientation#=6 "$work/album/SET4/BIG/P.jpg"
 drawing 4000 3000 "$work/heic.jpg"
-vips heifsave "$work/heic.jpg" "$work/album/S5/BIG/P.heic" --Q 80
+vips heifsave "$work/heic.jpg" "$work/album/SET5/BIG/P.heic" --Q 80
 
-row=()
 for mode in classic fill fit; do
   rm -rf "$work/out" && cp -r "$work/album" "$work/out"
-  case $mode in classic) "$derive" --classic --quiet "$work/out" || true ;;
-    fill) "$derive" --quiet "$work/out" ;;
-    fit) "$derive" --fit --quiet "$work/out" ;; esac
+  # The classic album takes no HEIC picture: its copy is drawn as "not made".
+  case $mode in classic) "$batch" -q --no-html --classic "$work/out" ;;
+    fill) "$batch" -q --no-html --modern "$work/out" ;;
+    fit) "$batch" -q --no-html --fit "$work/out" ;; esac
   for s in 1 2 3 4 5; do
-    copy="$work/out/S$s/P.jpg"
+    copy="$work/out/SET$s/P.jpg"
     [[ -f "$copy" ]] || convert -size 288x216 xc:'#dddddd' -gravity center -pointsize 18 \
       -annotate 0 'not made' "$copy"
     convert "$copy" -background white -gravity center -extent 292x292 "$work/$mode-$s.png"
