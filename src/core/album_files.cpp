@@ -187,6 +187,11 @@ void AlbumFiles::RemoveFile(const std::string& path) {
   }
 }
 
+void AlbumFiles::SweepTemporaries(const std::string& folder) {
+  WriteFolder& open = Open(folder);
+  if (opened_->swept.insert(NormalPath(folder)).second) open.SweepTemporaries();
+}
+
 bool LiesInOriginals(FileSystem& fs, const std::string& folder) {
   return OriginalsFolderOn("", AbsolutePath(folder)) ||
          OriginalsFolderOn("", fs.ResolvedPath(folder));

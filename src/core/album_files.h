@@ -125,6 +125,9 @@ class AlbumFiles {
   void CopyFile(const std::string& from, const std::string& to, Origin origin = {});
   /// Removes one file (not a folder).
   void RemoveFile(const std::string& path);
+  /// Removes, once a run, what unfinished writes of runs that have ended left in `folder` (the
+  /// first write into a folder does so too). Throws what opening the folder for a write would.
+  void SweepTemporaries(const std::string& folder);
 
  private:
   std::optional<std::string> OriginalsFolderFor(const std::string& folder);

@@ -118,7 +118,15 @@ class Walker {
     }
     const bool set = IsSetFolder(folder) || holds_big;
     const bool big = !set && IsBigFolder(folder);
-    if (pass && s.state.CountingPass) CountPassedOver(folder, big, files, others);
+    if (pass && s.state.CountingPass) {
+      CountPassedOver(folder, big, files, others);
+      // The run holds the album: what unfinished writes of ended runs left in its folders
+      // goes now, whoever left it (never in a folder of originals, which is not written).
+      if (std::any_of(others.begin(), others.end(),
+                      [](const std::string& name) { return IsTemporaryName(name); })) {
+        PassOver([&] { s.Files().SweepTemporaries(folder); });
+      }
+    }
     if (pass && big && !s.state.CountingPass && !files.empty()) {
       steps_.BigFolderListed(folder, files);
       big_listed = true;

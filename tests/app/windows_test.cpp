@@ -296,6 +296,8 @@ TEST_F(WindowsTest, RunsTakeTheWindowsValuesAndShowTheirProgress) {
     if (W("ProgressBar1")->isVisible() && window->isVisible()) window->close();
   };
   OpenWindow();  // a new window, since Yes has ended the program
+  EXPECT_FALSE(W<QCheckBox>("chkModern")->isChecked());
+  W<QCheckBox>("chkModern")->setChecked(true);  // remembered once a run begins
   Type("txtSourceDir", QString::fromStdString(tree.root()));
   Click(window.get(), "cmdLoad");
   EXPECT_EQ(end_calls, 2);
@@ -304,6 +306,8 @@ TEST_F(WindowsTest, RunsTakeTheWindowsValuesAndShowTheirProgress) {
   EXPECT_EQ(user.messages, QString(messages.readAll()).split('\n', Qt::SkipEmptyParts));
   for (const std::string& file : tree.Files())
     EXPECT_FALSE(IsTemporaryName(QFileInfo(file.c_str()).fileName().toStdString())) << file;
+  OpenWindow();
+  EXPECT_TRUE(W<QCheckBox>("chkModern")->isChecked());
 }
 
 // A folder on the command line goes to txtSourceDir, Qt's own options are left to Qt; more
