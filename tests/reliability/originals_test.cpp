@@ -1,8 +1,9 @@
 // Originals are untouchable. Thousands of small trees are generated from what has caused
 // trouble (BIG at every depth and in every letter case, folders of originals inside each other,
 // links, odd names, bad pictures) and run from random source folders with random boxes. After
-// every run nothing at or below a folder whose name ends with BIG has changed, no temporary file
-// is left.
+// every run nothing at or below a folder whose name ends with BIG has changed, nothing outside the
+// source folder either (links lead out of it, to a home beside it, and between runs a Thumb folder
+// is swapped for a link), and no temporary file is left.
 // SNAPNOOK_TREES=N sets the number of trees (2000), SNAPNOOK_TREE=SEED runs one.
 #include <gtest/gtest.h>
 #include <strings.h>
@@ -49,6 +50,31 @@ class TreeMaker {
     if (Chance(15)) Originals(Any(kBigs), 3);  // in the source folder itself
     const std::string link = Any(kSets);       // named like a set, to originals
     if (Chance(20) && !bigs.empty() && Add(link, 'l', Any(bigs))) sets.push_back(link);
+    // A home beside the album: a camera's folder with the user's own copy beside its BIG, and
+    // pictures of the user's own; links lead there from the album.
+    Add("../home/Camera/BIG/DSC1.JPG", 'L');
+    Add("../home/Camera/DSC1.JPG", 'g');
+    Add("../home/Pictures/beach.jpg", 'g');
+    if (Chance(30)) Add("home-shortcut", 'l', "../home");
+  }
+
+  // Before a later run: a set's Thumb folder swapped for a link to a folder of originals or out
+  // of the album, or such a link for a folder.
+  void Swap() {
+    const std::string set = Any(sets);
+    const fs::path thumb = top_ + "/" + set + "/Thumb";
+    if (fs::is_symlink(top_ + "/" + set) || !fs::exists(fs::symlink_status(thumb.parent_path()))) {
+      return;
+    }
+    const bool was_link = fs::is_symlink(thumb);
+    listing += "  then, before the next run:\n";
+    fs::remove_all(thumb);
+    const std::string target = bigs.empty() || Chance(50) ? "../home/Pictures" : Any(bigs);
+    if (was_link) {
+      Add(set + "/Thumb", 'd');
+    } else {
+      Add(set + "/Thumb", 'l', target);
+    }
   }
 
   std::string listing;
@@ -106,6 +132,8 @@ class TreeMaker {
     if (Chance(25)) Add(set + "/" + Any(kPictures), 'L');  // by hand, or left from a run
     if (Chance(15)) Add(set + "/up", 'l', Any({"", set, ".."}));
     if (Chance(15) && !bigs.empty()) Add(set + "/more", 'l', Any(bigs));
+    if (Chance(10)) Add(set + "/away", 'l', "../home");
+    if (Chance(5)) Add(set + "/Thumb", 'l', "../home/Pictures");
   }
 
   std::mt19937 rng_;
@@ -145,6 +173,7 @@ TEST_P(OriginalsTest, NothingBelowABigFolderChangesAndNoTemporaryFileStays) {
     const std::string top = tree.Path("top");
     TreeMaker maker(seed, top);
     for (int n = 1 + maker.Pick(2); n-- > 0;) {
+      if (n == 0 && maker.Chance(40)) maker.Swap();
       // One run: from the top, a set or a folder of originals, random boxes, one job or two.
       const unsigned from = maker.Pick(100);
       const std::string start = from < 70                         ? ""
@@ -191,7 +220,21 @@ TEST_P(OriginalsTest, NothingBelowABigFolderChangesAndNoTemporaryFileStays) {
         if (below_big(path) && !after.contains(path)) found.push_back("removed: " + path);
       }
 
-      // 2. No file is left under a temporary name.
+      // 2. Nothing outside the source folder (as it resolved) is added, changed or removed.
+      const auto outside = [&](const std::string& path) {
+        return path != at && !path.starts_with(at + "/");
+      };
+      for (const auto& [path, entry] : after) {
+        const auto was = before.find(path);
+        if (outside(path) && (was == before.end() || was->second != entry)) {
+          found.push_back((was == before.end() ? "written outside: " : "changed outside: ") + path);
+        }
+      }
+      for (const auto& [path, entry] : before) {
+        if (outside(path) && !after.contains(path)) found.push_back("removed outside: " + path);
+      }
+
+      // 3. No file is left under a temporary name.
       for (const std::string& temp : testing::TemporaryNamesBelow(tree)) {
         found.push_back("left: " + temp);
       }
