@@ -51,7 +51,9 @@ void AppendNavigation(std::string& out, int page, int pages, const char* label) 
   for (int p = 0; p < pages; ++p) {
     out += "<li><a href=\"./" + PageName(p) + "\"";
     if (p == page) out += " aria-current=\"page\"";
-    out += ">" + std::to_string(p + 1) + "</a></li>\n";
+    out += '>';
+    out += std::to_string(p + 1);
+    out += "</a></li>\n";
   }
   out += "</ul></nav>\n";
 }

@@ -12,8 +12,7 @@ namespace snapnook {
 /// Page numbers are never negative.
 inline std::string Format00(int n) {
   std::string digits = std::to_string(n);
-  if (digits.size() < 2) digits.insert(0, "0");
-  return digits;
+  return digits.size() < 2 ? "0" + digits : digits;
 }
 
 /// The number of numbered pages for `pictures` pictures: ten a page, a part-filled last page
