@@ -25,7 +25,7 @@ out=$(cd "$out" && pwd)
 work=$(mktemp -d)
 pids=()
 cleanup() {
-  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+  for pid in "${pids[@]}"; do kill "$pid" || true; done 2>/dev/null
   rm -rf "$work"
 }
 trap cleanup EXIT
