@@ -172,8 +172,8 @@ TEST_P(OriginalsTest, NothingBelowABigFolderChangesAndNoTemporaryFileStays) {
     testing::TempTree tree;
     const std::string top = tree.Path("top");
     TreeMaker maker(seed, top);
-    for (int n = 1 + maker.Pick(2); n-- > 0;) {
-      if (n == 0 && maker.Chance(40)) maker.Swap();
+    for (int runs = 1 + maker.Pick(2), n = 0; n < runs; ++n) {
+      if (n > 0 && maker.Chance(60)) maker.Swap();
       // One run: from the top, a set or a folder of originals, random boxes, one job or two.
       const unsigned from = maker.Pick(100);
       const std::string start = from < 70                         ? ""
@@ -210,29 +210,25 @@ TEST_P(OriginalsTest, NothingBelowABigFolderChangesAndNoTemporaryFileStays) {
                std::ranges::any_of(fs::path(path.substr(inside ? at.rfind('/') + 1 : 0)),
                                    [](const fs::path& part) { return EndsWithBig(part.string()); });
       };
-      for (const auto& [path, entry] : after) {
-        const auto was = before.find(path);
-        if (below_big(path) && (was == before.end() || was->second != entry)) {
-          found.push_back((was == before.end() ? "written: " : "changed: ") + path);
-        }
-      }
-      for (const auto& [path, entry] : before) {
-        if (below_big(path) && !after.contains(path)) found.push_back("removed: " + path);
-      }
 
       // 2. Nothing outside the source folder (as it resolved) is added, changed or removed.
       const auto outside = [&](const std::string& path) {
         return path != at && !path.starts_with(at + "/");
       };
-      for (const auto& [path, entry] : after) {
-        const auto was = before.find(path);
-        if (outside(path) && (was == before.end() || was->second != entry)) {
-          found.push_back((was == before.end() ? "written outside: " : "changed outside: ") + path);
+      const auto differences = [&](const auto& counts, const std::string& where) {
+        for (const auto& [path, entry] : after) {
+          const auto was = before.find(path);
+          if (counts(path) && (was == before.end() || was->second != entry)) {
+            found.push_back((was == before.end() ? "written" : "changed") + where + ": " + path);
+          }
         }
-      }
-      for (const auto& [path, entry] : before) {
-        if (outside(path) && !after.contains(path)) found.push_back("removed outside: " + path);
-      }
+        for (const auto& [path, entry] : before) {
+          if (counts(path) && !after.contains(path))
+            found.push_back("removed" + where + ": " + path);
+        }
+      };
+      differences(below_big, "");
+      differences(outside, " outside");
 
       // 3. No file is left under a temporary name.
       for (const std::string& temp : testing::TemporaryNamesBelow(tree)) {
