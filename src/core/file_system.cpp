@@ -413,14 +413,15 @@ FileId IdOf(const struct stat& st) {
 
 // Opens `relative` below the open folder `base`, following links only while they stay below
 // it; -1 with errno set (EXDEV for a path that leads out). Where the kernel cannot keep the
-// resolution below the folder itself (before Linux 5.6), the folder opened is climbed back up
-// to `base` instead.
+// resolution below the folder itself (before Linux 5.6, ENOSYS) or a sandbox forbids it (an
+// older container's system-call filter, EPERM), the folder opened is climbed back up to `base`
+// instead.
 int OpenBeneath(int base, FileId base_id, const std::string& relative) {
   open_how how{};
   how.flags = O_RDONLY | O_DIRECTORY | O_CLOEXEC;
   how.resolve = RESOLVE_BENEATH | RESOLVE_NO_MAGICLINKS;
   const long fd = ::syscall(SYS_openat2, base, relative.c_str(), &how, sizeof how);
-  if (fd >= 0 || errno != ENOSYS) return static_cast<int>(fd);
+  if (fd >= 0 || (errno != ENOSYS && errno != EPERM)) return static_cast<int>(fd);
   const int opened = ::openat(base, relative.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (opened < 0) return -1;
   struct stat st {};

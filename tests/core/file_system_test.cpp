@@ -2,9 +2,18 @@
 #include "core/file_system.h"
 
 #include <gtest/gtest.h>
+#include <linux/filter.h>
+#include <linux/seccomp.h>
+#include <sys/prctl.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 
+#include <cerrno>
+#include <cstddef>
+#include <cstdlib>
+#include <filesystem>
 #include <fstream>
+#include <iostream>
 #include <sstream>
 
 #include "core/album_files.h"
@@ -47,6 +56,54 @@ TEST(RealFileSystem, ListsPicturesInNaturalOrderAndNumbersItsErrors) {
   testing::AsUnprivilegedUser user(tree.root());
   EXPECT_EQ(Failure([&] { files.WriteFile(tree.Path("x.JPG/A.JPG"), {}); }),
             "Error: 70 - Permission denied: " + tree.Path("x.JPG/A.JPG"));
+}
+
+// From now on this process's openat2 fails with `error`, as before Linux 5.6 (ENOSYS) or under
+// an older container's system-call filter (EPERM).
+void RefuseOpenat2(int error) {
+  sock_filter filter[] = {
+      BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, nr)),
+      BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, SYS_openat2, 0, 1),
+      BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ERRNO | static_cast<unsigned>(error)),
+      BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW),
+  };
+  sock_fprog program{static_cast<unsigned short>(std::size(filter)), filter};
+  if (::prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) != 0 ||
+      ::prctl(PR_SET_SECCOMP, SECCOMP_MODE_FILTER, &program) != 0) {
+    std::_Exit(2);
+  }
+}
+
+// A file goes through a link that stays inside the album, never through one that leads out,
+// whether the kernel resolves below the album's folder itself or the folder is climbed back.
+TEST(RealFileSystem, WritesStayInsideTheAlbumWhateverTheKernelSaysOfOpenat2) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  testing::TempTree tree;
+  tree.MakeDir("album/SET1/Thumb");
+  tree.MakeDir("home/Pictures");
+  ASSERT_EQ(::symlink("Thumb", tree.Path("album/SET1/in").c_str()), 0);
+  ASSERT_EQ(::symlink("../../home/Pictures", tree.Path("album/SET1/out").c_str()), 0);
+  const std::string refused =
+      "Error: 70 - Permission denied: " + tree.Path("album/SET1/out") + " is outside the album";
+  for (const int error : {0, ENOSYS, EPERM}) {
+    EXPECT_EXIT(
+        {
+          if (error != 0) RefuseOpenat2(error);
+          RealFileSystem fs;
+          AlbumFiles files(fs, tree.Path("album"), nullptr);
+          const std::string in =
+              Failure([&] { files.WriteFile(tree.Path("album/SET1/in/A.JPG"), {}); });
+          const std::string out =
+              Failure([&] { files.WriteFile(tree.Path("album/SET1/out/A.JPG"), {}); });
+          const bool placed = std::filesystem::exists(tree.Path("album/SET1/Thumb/A.JPG"));
+          const bool home_untouched = std::filesystem::is_empty(tree.Path("home/Pictures"));
+          std::cerr << "inside: \"" << in << "\" (placed: " << placed << "); outside: \"" << out
+                    << "\" (home untouched: " << home_untouched << ")\n";
+          std::_Exit(in.empty() && placed && out == refused && home_untouched ? 0 : 1);
+        },
+        ::testing::ExitedWithCode(0), "")
+        << "openat2 failing with errno " << error;
+  }
 }
 
 // The table: tests/data/originals.txt.
