@@ -156,6 +156,9 @@ TEST_P(Scenarios, EndAsWritten) {
       EXPECT_TRUE(verb == "write" || tree->ReadFile(path).find(text) != std::string::npos) << line;
     } else if (verb == "shell") {
       ASSERT_EQ(std::system(("export ROOT=" + tree->root() + "; " + rest).c_str()), 0) << line;
+    } else if (verb == "needs") {
+      const Result can = Batch(*tree, rest);
+      if (can.status != 0) GTEST_SKIP() << rest << " fails here: " << can.err;
     } else if (verb == "without-address-sanitizer") {
 #ifdef __SANITIZE_ADDRESS__
       GTEST_SKIP() << "AddressSanitizer reserves more address space than a limit allows";
