@@ -8,13 +8,6 @@
 namespace snapnook {
 namespace {
 
-std::string FolderOf(const std::string& path) {
-  const auto slash = path.find_last_of('/');
-  if (slash == std::string::npos) return ".";
-  if (slash == 0) return "/";
-  return path.substr(0, slash);
-}
-
 // A file whose commit tells the record what was put in place.
 class RecordedOutputFile : public OutputFile {
  public:
@@ -54,10 +47,6 @@ struct AlbumFiles::Opened {
 namespace {
 
 constexpr size_t kFoldersKept = 48;
-
-std::string NameOf(const std::string& path) {
-  return path.substr(path.find_last_of('/') + 1);
-}
 
 }  // namespace
 
@@ -127,8 +116,7 @@ WriteFolder& AlbumFiles::Open(const std::string& folder) {
     opened = opened_->album->OpenBelow(inside->empty() ? "." : *inside, folder);
   } else if (const auto beside = RelativePath(album_ + "/../" + beside_, folder);
              !beside_.empty() && beside) {
-    if (!opened_->above) opened_->above = fs_.OpenWriteFolder(album_ + "/..");
-    opened = opened_->above->OpenBelow(beside_ + (beside->empty() ? "" : "/" + *beside), folder);
+    opened = Above().OpenBelow(beside_ + (beside->empty() ? "" : "/" + *beside), folder);
   } else {
     throw SnapError(kErrPermissionDenied, "Permission denied: " + folder + " is outside the album");
   }
@@ -141,6 +129,11 @@ WriteFolder& AlbumFiles::Open(const std::string& folder) {
   return *folders.back().second;
 }
 
+WriteFolder& AlbumFiles::Above() {
+  if (!opened_->above) opened_->above = fs_.OpenWriteFolder(album_ + "/..");
+  return *opened_->above;
+}
+
 void AlbumFiles::CheckWritable(const std::string& path) {
   Folder(FolderOf(path), path);
 }
@@ -150,8 +143,7 @@ void AlbumFiles::CreateDirectory(const std::string& path) {
   // The folder beside the album is made in the folder above it, and only that folder.
   if (!beside_.empty() && NormalPath(path) == NormalPath(album_ + "/../" + beside_)) {
     Open(album_);
-    if (!opened_->above) opened_->above = fs_.OpenWriteFolder(album_ + "/..");
-    opened_->above->MakeFolder(beside_);
+    Above().MakeFolder(beside_);
     return;
   }
   Folder(FolderOf(path), path).MakeFolder(NameOf(path));

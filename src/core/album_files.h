@@ -136,6 +136,8 @@ class AlbumFiles {
   // `subject`, what was to be written there.
   WriteFolder& Folder(const std::string& folder, const std::string& subject);
   WriteFolder& Open(const std::string& folder);
+  // The folder above the album, opened once, where the folder beside it is written.
+  WriteFolder& Above();
 
   FileSystem& fs_;
   WriteRecord* record_;

@@ -28,8 +28,8 @@ namespace {
 constexpr std::string_view kTempPrefix = ".snapnook-";
 constexpr std::string_view kTempSuffix = ".tmp";
 
-std::int64_t Nanoseconds(const timespec& t) {
-  return static_cast<std::int64_t>(t.tv_sec) * 1'000'000'000 + t.tv_nsec;
+std::int64_t Nanoseconds(time_t seconds, long nanoseconds) {
+  return static_cast<std::int64_t>(seconds) * 1'000'000'000 + nanoseconds;
 }
 
 // This process's token in its temporary names: process ids repeat (a container's process 1
@@ -203,7 +203,8 @@ class PosixOutputFile : public OutputFile {
       Fail(errno);
     }
     committed_ = true;
-    return {static_cast<std::uint64_t>(st.st_size), Nanoseconds(st.st_mtim)};
+    return {static_cast<std::uint64_t>(st.st_size),
+            Nanoseconds(st.st_mtim.tv_sec, st.st_mtim.tv_nsec)};
   }
 
   const std::string& path() const override { return path_; }
@@ -254,6 +255,16 @@ std::string AbsolutePath(const std::string& path) {
   char cwd[PATH_MAX];
   if (::getcwd(cwd, sizeof cwd) == nullptr) return path;
   return std::string(cwd) + "/" + path;
+}
+
+std::string FolderOf(const std::string& path) {
+  const size_t slash = path.find_last_of('/');
+  if (slash == std::string::npos) return ".";
+  return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+std::string NameOf(const std::string& path) {
+  return path.substr(path.find_last_of('/') + 1);
 }
 
 std::string NormalPath(const std::string& path) {
@@ -591,7 +602,8 @@ std::optional<FileStat> RealFileSystem::Stat(const std::string& path) {
   FileStat stat;
   stat.id = {static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
   stat.size = static_cast<std::uint64_t>(st.st_size);
-  stat.times = {Nanoseconds(st.st_mtim), Nanoseconds(st.st_ctim)};
+  stat.times = {Nanoseconds(st.st_mtim.tv_sec, st.st_mtim.tv_nsec),
+                Nanoseconds(st.st_ctim.tv_sec, st.st_ctim.tv_nsec)};
   stat.is_file = S_ISREG(st.st_mode);
   stat.is_directory = S_ISDIR(st.st_mode);
   return stat;

@@ -214,6 +214,10 @@ std::optional<std::string> OriginalsFolderOn(std::string_view album, std::string
 std::string AbsolutePath(const std::string& path);
 /// `path` made absolute, with empty parts and "." dropped and ".." taken back, as text.
 std::string NormalPath(const std::string& path);
+/// The folder `path` lies in, by its text: "." for a bare name, "/" for a name in the root.
+std::string FolderOf(const std::string& path);
+/// The last part of `path`, by its text.
+std::string NameOf(const std::string& path);
 /// `path` relative to `folder` ("" for the folder itself), judged on their NormalPath text;
 /// nothing when `path` does not lie in `folder`.
 std::optional<std::string> RelativePath(const std::string& folder, const std::string& path);

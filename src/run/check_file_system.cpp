@@ -20,16 +20,6 @@ std::string Key(std::string_view path) {
   return key;
 }
 
-std::string ParentOf(const std::string& key) {
-  const size_t slash = key.find_last_of('/');
-  if (slash == std::string::npos) return ".";
-  return slash == 0 ? "/" : key.substr(0, slash);
-}
-
-std::string NameOf(const std::string& key) {
-  return key.substr(key.find_last_of('/') + 1);
-}
-
 // The time a check gives every file it writes.
 std::int64_t CheckTime() {
   static const std::int64_t now = std::chrono::duration_cast<std::chrono::nanoseconds>(
@@ -75,7 +65,7 @@ std::vector<std::string> CheckFileSystem::ListEntries(const std::string& folder)
   std::erase_if(names,
                 [&](const std::string& name) { return removed_.contains(key + "/" + name); });
   const auto add = [&](const std::string& path) {
-    if (ParentOf(path) != key) return;
+    if (FolderOf(path) != key) return;
     const std::string name = NameOf(path);
     if (std::find(names.begin(), names.end(), name) == names.end()) names.push_back(name);
   };
@@ -140,7 +130,7 @@ std::optional<FileStat> CheckFileSystem::Stat(const std::string& path) {
 bool CheckFileSystem::Writable(const std::string& folder) {
   // A folder the check made would be made by this process, in its parent.
   const std::string key = Key(folder);
-  return folders_.contains(key) ? Writable(ParentOf(key)) : real_.Writable(folder);
+  return folders_.contains(key) ? Writable(FolderOf(key)) : real_.Writable(folder);
 }
 
 std::optional<std::uint64_t> CheckFileSystem::FreeSpace(const std::string& path) {
@@ -189,7 +179,7 @@ void CheckFileSystem::MakeDirectory(const std::string& path) {
   const std::string key = Key(path);
   if (FolderExists(key)) return;
   if (IsFile(key)) throw ErrorFromErrno(EEXIST, IoAction::kWrite, path);
-  CheckWritable(ParentOf(key), path);
+  CheckWritable(FolderOf(key), path);
   folders_.insert(key);
   removed_.erase(key);
 }
@@ -197,7 +187,7 @@ void CheckFileSystem::MakeDirectory(const std::string& path) {
 std::unique_ptr<OutputFile> CheckFileSystem::MakeFile(const std::string& path) {
   const std::string key = Key(path);
   if (FolderExists(key)) throw ErrorFromErrno(EISDIR, IoAction::kWrite, path);
-  CheckWritable(ParentOf(key), path);
+  CheckWritable(FolderOf(key), path);
   return std::make_unique<CountedFile>(path, [this, key](std::uint64_t size) {
     files_[key] = size;
     removed_.erase(key);
@@ -208,7 +198,7 @@ std::unique_ptr<OutputFile> CheckFileSystem::MakeFile(const std::string& path) {
 void CheckFileSystem::Remove(const std::string& path) {
   const std::string key = Key(path);
   if (!IsFile(key)) throw ErrorFromErrno(ENOENT, IoAction::kWrite, path);
-  CheckWritable(ParentOf(key), path);
+  CheckWritable(FolderOf(key), path);
   files_.erase(key);
   removed_.insert(key);
 }

@@ -28,10 +28,6 @@ std::string ParentOf(const std::string& path) {
   return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
 }
 
-std::string NameOf(const std::string& path) {
-  return path.substr(path.find_last_of('/') + 1);
-}
-
 // The pictures a folder holds now, or why it cannot tell.
 struct Listed {
   std::set<std::string> pictures;
