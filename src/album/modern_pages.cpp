@@ -164,9 +164,11 @@ std::vector<ModernPage> ModernPages(const ModernAlbum& album, int year) {
   return result;
 }
 
-void WriteModernPages(Session& session, const ModernAlbum& album) {
+std::vector<std::string> WriteModernPages(Session& session, const ModernAlbum& album) {
   const std::string& folder = session.state.SourceFolder;
+  std::vector<std::string> names = {kModernStyleSheet, kModernScript};
   for (const ModernPage& page : ModernPages(album, CurrentYear(session))) {
+    names.push_back(page.name);
     const auto* bytes = reinterpret_cast<const unsigned char*>(page.bytes.data());
     session.Files().WriteFile(folder + "/" + page.name, std::span(bytes, page.bytes.size()),
                               Origin::Of(Origin::Role::kPage));
@@ -180,6 +182,7 @@ void WriteModernPages(Session& session, const ModernAlbum& album) {
     session.Files().CopyFile(*from + "/" + file, folder + "/" + file,
                              Origin::Of(Origin::Role::kViewer));
   }
+  return names;
 }
 
 }  // namespace snapnook

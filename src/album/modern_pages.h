@@ -36,7 +36,8 @@ std::vector<ModernPage> ModernPages(const ModernAlbum& album, int year);
 /// replacing its old file in one step, then copies the style sheet and the script from the
 /// first `default` folder that holds the style sheet (see FindDefaultFolder). The copyright
 /// year is CurrentYear(session). Throws SnapError when a write or a copy fails (the pages
-/// before it are written) or when no `default` folder holds the style sheet (53).
-void WriteModernPages(Session& session, const ModernAlbum& album);
+/// before it are written) or when no `default` folder holds the style sheet (53). Returns the
+/// names of the files it writes: the style sheet, the script and the pages.
+std::vector<std::string> WriteModernPages(Session& session, const ModernAlbum& album);
 
 }  // namespace snapnook

@@ -127,9 +127,7 @@ std::vector<std::string> BuildAlbum(Session& session) {
   const bool modern = session.options.modern;
   if (modern && !session.window.IsChecked(CheckBox::kCreateJpg)) {
     if (!session.window.IsChecked(CheckBox::kCreateHtml)) return {};
-    std::vector<std::string> made;
-    ShowOnFailure(session, state.SourceFolder, [&] { made = BuildModernAlbum(session); });
-    return made;
+    return BuildModernAlbum(session);
   }
 
   PageFiles pages(session.Files());

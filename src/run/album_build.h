@@ -22,8 +22,9 @@ namespace snapnook {
 /// cannot be listed (the walk is skipped). Other failures are passed over. It does not throw.
 ///
 /// The modern album (session.options.modern) makes its pictures in a pass with "Create JPGs"
-/// ticked, and its pages (BuildModernAlbum) in one without. Returns the pages the album has
-/// (names in the source folder), for --prune.
+/// ticked, and its pages (BuildModernAlbum) in one without, which throws SnapError when they
+/// cannot all be written. Returns the pages the album has (names in the source folder), for
+/// --prune.
 std::vector<std::string> BuildAlbum(Session& session);
 
 }  // namespace snapnook

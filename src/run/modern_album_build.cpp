@@ -96,13 +96,7 @@ ModernAlbum ModernAlbumOf(Session& session, const std::string& source) {
 }
 
 std::vector<std::string> BuildModernAlbum(Session& session) {
-  const ModernAlbum album = ModernAlbumOf(session, session.state.SourceFolder);
-  WriteModernPages(session, album);
-  std::vector<std::string> names = {kModernStyleSheet, kModernScript};
-  for (const ModernPage& page : ModernPages(album, CurrentYear(session))) {
-    names.push_back(page.name);
-  }
-  return names;
+  return WriteModernPages(session, ModernAlbumOf(session, session.state.SourceFolder));
 }
 
 }  // namespace snapnook

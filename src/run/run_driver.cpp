@@ -154,8 +154,9 @@ RunOutcome RunCreatePictures(Session& session, ClosingQuestion closing) {
         state.ProgressCount = 0;
         PassOver([&] { window.Uncheck(CheckBox::kCreateJpg); });
         std::vector<std::string> pages;
-        ShowOnFailure(session, source, [&] { pages = BuildAlbum(session); });
-        if (session.options.prune) {
+        // A pass that failed does not know its pages: none is removed for it.
+        const bool built = ShowOnFailure(session, source, [&] { pages = BuildAlbum(session); });
+        if (session.options.prune && built) {
           PruneAlbum(session, record.get(), source, Unaccounted::kPages, pages);
         }
       }

@@ -1,0 +1,1 @@
+../default/snapnook.js
