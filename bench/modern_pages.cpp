@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "album/modern_pages.h"
+#include "core/album_files.h"
 #include "core/file_system.h"
 #include "no_settings.h"
 #include "support/fake_window.h"
@@ -83,6 +84,8 @@ int main(int argc, char** argv) {
   snapnook::NoSettings settings;
   snapnook::Session session(window, files, settings);
   session.state.SourceFolder = fs::absolute(folder + "/album");
+  snapnook::AlbumFiles writes(files, session.state.SourceFolder, nullptr);
+  session.files = &writes;
   session.program_folder = fs::absolute(folder + "/bin");
   session.current_year = [] { return 2026; };
 

@@ -52,7 +52,9 @@ std::map<std::string, Found> Files(const std::string& root) {
 // The record's files, as it lists them now.
 std::map<std::string, RecordedFile> Recorded(const std::string& album) {
   std::string problem;
-  return AlbumRecord::Open(album, AlbumRecord::Mode::kReadOnly, problem)->files();
+  const auto record = AlbumRecord::Open(album, AlbumRecord::Mode::kReadOnly, problem);
+  EXPECT_EQ(problem, "") << album;
+  return record ? record->files() : std::map<std::string, RecordedFile>{};
 }
 
 class Album {
