@@ -3,7 +3,6 @@
 #include <limits>
 #include <thread>
 
-#include "core/ascii_case.h"
 #include "core/error.h"
 #include "core/traps.h"
 #include "pictures/derive_pool.h"
@@ -58,14 +57,6 @@ size_t EstimatedBytes(int width, int height) {
 int WorkerCount(int jobs) {
   if (jobs > 0) return jobs;
   return std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
-}
-
-// The name that two copies of one BIG folder may not share: letter case does not tell them
-// apart on many a file system and web server.
-std::string CopyKey(const std::string& file, bool modern) {
-  std::string key = CopyNameOf(file, modern);
-  for (char& c : key) c = AsciiUpper(c);
-  return key;
 }
 
 }  // namespace

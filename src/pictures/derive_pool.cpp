@@ -64,12 +64,6 @@ Preparer PreparerFor(const DeriveSettings& settings) {
                     bool make_640) { return Prepare(fs, settings, big_folder, file, make_640); };
 }
 
-PreparedPicture PreparePicture(SharedReads& fs, const std::string& big_folder,
-                               const std::string& file, bool make_640) {
-  static const DeriveSettings classic{Fitting::kStretch, DefaultMemoryBudget(0)};
-  return Prepare(fs, classic, big_folder, file, make_640);
-}
-
 DerivePool::DerivePool(SharedReads& fs, int threads, size_t ahead, Preparer prepare)
     : fs_(fs), prepare_(std::move(prepare)), ahead_(std::max<size_t>(1, ahead)) {
   try {

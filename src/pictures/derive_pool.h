@@ -33,7 +33,7 @@ struct DeriveSettings {
   std::uint64_t memory_budget = 0;      // 0: no limit
 };
 
-/// How a picture is prepared: PreparePicture, or what a check does instead.
+/// How a picture is prepared: PreparerFor's, or what a check does instead.
 using Preparer = std::function<PreparedPicture(SharedReads& fs, const std::string& big_folder,
                                                const std::string& file, bool make_640)>;
 
@@ -43,11 +43,6 @@ using Preparer = std::function<PreparedPicture(SharedReads& fs, const std::strin
 /// without a sideways picture. A file larger than the memory budget is not read: error 7.
 /// Reads files only; safe on any thread. Never throws: failures land in `error`.
 Preparer PreparerFor(const DeriveSettings& settings);
-
-/// The classic album's preparer (see PreparerFor), with the default memory budget of a run
-/// with one job a core.
-PreparedPicture PreparePicture(SharedReads& fs, const std::string& big_folder,
-                               const std::string& file, bool make_640);
 
 /// Worker threads that prepare the pictures of a `BIG` folder in listing order, a bounded
 /// number ahead of the walk, while the walk takes the results one by one in the same order.
@@ -60,7 +55,7 @@ class DerivePool {
  public:
   /// `threads` workers (at least 1); at most `ahead` pictures are prepared or being prepared
   /// but not yet taken, each by `prepare`, reading through `fs`.
-  DerivePool(SharedReads& fs, int threads, size_t ahead, Preparer prepare = PreparePicture);
+  DerivePool(SharedReads& fs, int threads, size_t ahead, Preparer prepare);
   ~DerivePool();
   DerivePool(const DerivePool&) = delete;
   DerivePool& operator=(const DerivePool&) = delete;

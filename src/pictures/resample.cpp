@@ -263,13 +263,6 @@ void ScalePlaneRows(const PlaneView& in, int width, const Taps& taps, std::uint8
 
 }  // namespace
 
-Raster ResizeLanczos(const RasterView& in, int width, int height) {
-  if (width < 1 || height < 1) throw std::invalid_argument("ResizeLanczos: empty picture");
-  return ResizeLanczos(
-      in, width, height,
-      {static_cast<double>(in.width) / width, static_cast<double>(in.height) / height});
-}
-
 Raster ResizeLanczos(const RasterView& in, int width, int height, const PlaneScale& map) {
   if (in.width < 1 || in.height < 1 || width < 1 || height < 1 || in.bands < 1 || in.bands > 4 ||
       !(map.x > 0) || !(map.y > 0)) {

@@ -27,12 +27,6 @@ inline RasterView View(const Raster& r) {
   return {r.width, r.height, r.bands, r.pixels.data()};
 }
 
-/// Scales `in` to exactly `width` x `height` with a separable Lanczos filter of two lobes,
-/// widened by the reduction factor when shrinking; edges repeat. Each direction is scaled on
-/// its own, so the proportions need not be kept. `bands` may be 1 to 4. Deterministic: the
-/// same input gives the same bytes on any machine and thread.
-Raster ResizeLanczos(const RasterView& in, int width, int height);
-
 /// One plane of 8-bit samples (a band of a picture, perhaps at a lower resolution than the
 /// others), rows `stride` bytes apart.
 struct PlaneView {
@@ -58,7 +52,11 @@ struct PlaneScale {
   bool mirror_y = false;
 };
 
-/// ResizeLanczos of the part of `in` that `map` gives, mirrored as it says.
+/// Scales the part of `in` that `map` gives, mirrored as it says, to exactly `width` x `height`
+/// with a separable Lanczos filter of two lobes, widened by the reduction factor when
+/// shrinking; edges repeat. Each direction is scaled on its own, so the proportions need not
+/// be kept. `bands` may be 1 to 4. Deterministic: the same input gives the same bytes on any
+/// machine and thread.
 Raster ResizeLanczos(const RasterView& in, int width, int height, const PlaneScale& map);
 
 /// Writes `in`, `width` x `height` pixels of `bands` bytes with rows `in_stride` bytes apart,

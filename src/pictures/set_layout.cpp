@@ -44,6 +44,12 @@ std::string CopyNameOf(const std::string& file, bool modern) {
   return (dot == std::string::npos ? file : file.substr(0, dot)) + ".jpg";
 }
 
+std::string CopyKey(const std::string& file, bool modern) {
+  std::string key = CopyNameOf(file, modern);
+  for (char& c : key) c = AsciiUpper(c);
+  return key;
+}
+
 std::string CopiesShapedBy(const RunOptions& options) {
   if (!options.modern) return "classic";
   return options.fit ? "modern fit" : "modern fill";

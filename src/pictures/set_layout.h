@@ -54,6 +54,9 @@ bool IsPictureName(std::string_view name, bool modern);
 /// name; the modern album's, of a picture that is no JPEG, take ".jpg" for its extension
 /// ("IMG_0001.HEIC" gives "IMG_0001.jpg").
 std::string CopyNameOf(const std::string& file, bool modern);
+/// The name that two copies of one BIG folder may not share: CopyNameOf in capitals, as letter
+/// case does not tell names apart on many a file system and web server.
+std::string CopyKey(const std::string& file, bool modern);
 
 /// What shapes a run's copies beyond their sources, as the record keeps it: "classic", or the
 /// modern album's "modern fill" or "modern fit".

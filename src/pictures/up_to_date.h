@@ -28,9 +28,12 @@ PictureSources SourcesOf(Reads& fs, const std::string& big_folder, const std::st
   PictureSources sources;
   sources.original = big_folder + file;
   sources.original_stat = fs.Stat(sources.original);
-  if (sideways_folder && fs.IsFile(*sideways_folder + file)) {
-    sources.sideways = *sideways_folder + file;
-    sources.sideways_stat = fs.Stat(*sources.sideways);
+  if (sideways_folder) {
+    std::optional<FileStat> sideways = fs.Stat(*sideways_folder + file);
+    if (sideways && sideways->is_file) {
+      sources.sideways = *sideways_folder + file;
+      sources.sideways_stat = std::move(sideways);
+    }
   }
   sources.options = options;
   return sources;

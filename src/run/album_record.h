@@ -23,7 +23,6 @@ struct LastRun {
   std::string title, copyright, copyright_link;
   bool create_jpg = true, create_640 = true, create_html = true;
   std::string album;  // what shaped the album beyond the boxes ("classic", ...)
-  bool operator==(const LastRun&) const = default;
 };
 
 /// The record of one album, read whole when it is opened and written as the run goes: a file is

@@ -5,7 +5,6 @@
 #include <map>
 #include <set>
 
-#include "core/ascii_case.h"
 #include "core/config.h"
 #include "core/folder_lookup.h"
 #include "core/traps.h"
@@ -96,9 +95,7 @@ RunOutcome CheckAlbum(Session& session) {
           // Two pictures whose copies would have one name: the second is not made.
           std::map<std::string, std::string> copies;
           for (const std::string& file : modern ? files : std::vector<std::string>{}) {
-            std::string key = CopyNameOf(file, true);
-            for (char& c : key) c = AsciiUpper(c);
-            const auto [first, taken] = copies.emplace(key, file);
+            const auto [first, taken] = copies.emplace(CopyKey(file, true), file);
             if (!taken) {
               report(
                   "Pictures whose copies would have one name (the second is not "

@@ -4,7 +4,6 @@
 
 #include "album/modern_pages.h"
 #include "album/page_footer.h"
-#include "core/ascii_case.h"
 #include "core/folder_lookup.h"
 #include "pictures/folder_kinds.h"
 #include "pictures/jpeg_header.h"
@@ -76,9 +75,7 @@ ModernAlbum ModernAlbumOf(Session& session, const std::string& source) {
                      if (!IsPictureName(file, true)) continue;
                      ModernPicture picture;
                      picture.name = CopyNameOf(file, true);
-                     std::string key = picture.name;
-                     for (char& c : key) c = AsciiUpper(c);
-                     if (!names.insert(key).second) continue;
+                     if (!names.insert(CopyKey(file, true)).second) continue;
                      const auto size = SizeOf(session, folder + picture.name);
                      if (!size) continue;
                      picture.original_name = file;
