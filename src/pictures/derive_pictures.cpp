@@ -15,8 +15,7 @@ namespace {
 // What a check does instead of making the copies: reads the picture and decodes it whole
 // (its sideways picture too, when the run would), so that it fails as the run would.
 Preparer CheckPreparer(const DeriveSettings& settings) {
-  return [settings](SharedReads& fs, const std::string& big_folder, const std::string& file,
-                    bool make_640) {
+  return [settings](SharedReads& fs, const BigFolder& big, const std::string& file, bool make_640) {
     const std::uint64_t most = settings.memory_budget > 0
                                    ? settings.memory_budget
                                    : std::numeric_limits<std::uint64_t>::max();
@@ -30,8 +29,8 @@ Preparer CheckPreparer(const DeriveSettings& settings) {
     };
     PreparedPicture checked;
     try {
-      checked.sources = SourcesOf(fs, big_folder, file, SidewaysFolderOf(fs, big_folder), "");
-      decode(big_folder + file);
+      checked.sources = SourcesOf(fs, big.path, file, big.sideways, "");
+      decode(big.path + file);
       checked.portrait = checked.sources.sideways.has_value();
       if (checked.portrait && make_640) {
         const std::string& sideways = *checked.sources.sideways;
@@ -131,7 +130,8 @@ void PictureDeriver::BigFolderListed(const std::string& big_folder,
   }
   // Start on the pictures that are going to be made now, never on pictures whose copies
   // would go into a folder of originals.
-  if (pool_ && !facts.holds_originals) pool_->Submit(big_folder, stale, facts.make_640);
+  if (pool_ && !facts.holds_originals)
+    pool_->Submit({big_folder, facts.sideways}, stale, facts.make_640);
 }
 
 void PictureDeriver::BigFolderDone(const std::string& big_folder) {
@@ -197,9 +197,10 @@ void PictureDeriver::Derive(const std::string& big_folder, const std::string& fi
     ++session_.tally.up_to_date;
     return;
   }
+  const BigFolder big{big_folder, FactsOf(big_folder).sideways};
   PreparedPicture prepared =
-      pool_ ? pool_->Take(big_folder, file, make_640, [this] { session_.window.DoEvents(); })
-            : prepare_(session_.fs.Shared(), big_folder, file, make_640);
+      pool_ ? pool_->Take(big, file, make_640, [this] { session_.window.DoEvents(); })
+            : prepare_(session_.fs.Shared(), big, file, make_640);
   // A stop asked for during a long decode counts from the moment it returns.
   session_.window.DoEvents();
   if (prepared.error) std::rethrow_exception(prepared.error);

@@ -11,7 +11,7 @@ namespace snapnook {
 
 struct DerivePool::Job {
   enum class State { kQueued, kRunning, kDone };
-  std::string folder;
+  BigFolder big;
   std::string file;
   bool make_640 = false;
   State state = State::kQueued;
@@ -20,8 +20,8 @@ struct DerivePool::Job {
 
 namespace {
 
-PreparedPicture Prepare(SharedReads& fs, const DeriveSettings& settings,
-                        const std::string& big_folder, const std::string& file, bool make_640) {
+PreparedPicture Prepare(SharedReads& fs, const DeriveSettings& settings, const BigFolder& big,
+                        const std::string& file, bool make_640) {
   // A file larger than the budget would exceed it before its header is read.
   const std::uint64_t most = settings.memory_budget > 0 ? settings.memory_budget
                                                         : std::numeric_limits<std::uint64_t>::max();
@@ -29,9 +29,9 @@ PreparedPicture Prepare(SharedReads& fs, const DeriveSettings& settings,
   try {
     // What the copies are made from, as it is before it is read: a file that changes while
     // it is read is then made again by the next --update.
-    prepared.sources = SourcesOf(fs, big_folder, file, SidewaysFolderOf(fs, big_folder), "");
+    prepared.sources = SourcesOf(fs, big.path, file, big.sideways, "");
     DeriveInput input;
-    input.path = big_folder + file;
+    input.path = big.path + file;
     input.bytes = fs.ReadFileWithin(input.path, most);
     input.make_640 = make_640;
     input.fitting = settings.fitting;
@@ -60,8 +60,9 @@ PreparedPicture Prepare(SharedReads& fs, const DeriveSettings& settings,
 }  // namespace
 
 Preparer PreparerFor(const DeriveSettings& settings) {
-  return [settings](SharedReads& fs, const std::string& big_folder, const std::string& file,
-                    bool make_640) { return Prepare(fs, settings, big_folder, file, make_640); };
+  return [settings](SharedReads& fs, const BigFolder& big, const std::string& file, bool make_640) {
+    return Prepare(fs, settings, big, file, make_640);
+  };
 }
 
 DerivePool::DerivePool(SharedReads& fs, int threads, size_t ahead, Preparer prepare)
@@ -84,13 +85,13 @@ DerivePool::~DerivePool() {
   for (std::thread& worker : workers_) worker.join();
 }
 
-void DerivePool::Submit(const std::string& big_folder, const std::vector<std::string>& files,
+void DerivePool::Submit(const BigFolder& big, const std::vector<std::string>& files,
                         bool make_640) {
   {
     std::lock_guard lock(mutex_);
     for (const std::string& file : files) {
       auto job = std::make_shared<Job>();
-      job->folder = big_folder;
+      job->big = big;
       job->file = file;
       job->make_640 = make_640;
       jobs_.push_back(std::move(job));
@@ -116,7 +117,7 @@ void DerivePool::Work() {
     if (stopping_) return;
     job->state = Job::State::kRunning;
     lock.unlock();
-    PreparedPicture result = prepare_(fs_, job->folder, job->file, job->make_640);
+    PreparedPicture result = prepare_(fs_, job->big, job->file, job->make_640);
     lock.lock();
     job->result = std::move(result);
     job->state = Job::State::kDone;
@@ -124,17 +125,17 @@ void DerivePool::Work() {
   }
 }
 
-PreparedPicture DerivePool::Take(const std::string& big_folder, const std::string& file,
-                                 bool make_640, const std::function<void()>& wait_turn) {
+PreparedPicture DerivePool::Take(const BigFolder& big, const std::string& file, bool make_640,
+                                 const std::function<void()>& wait_turn) {
   std::unique_lock lock(mutex_);
   // The walk takes pictures in the order it queued them, but may pass some over (a box
   // unticked during the walk): those ahead of this one will never be taken.
   const auto queued = std::find_if(jobs_.begin(), jobs_.end(), [&](const auto& job) {
-    return job->folder == big_folder && job->file == file;
+    return job->big.path == big.path && job->file == file;
   });
   if (queued == jobs_.end()) {
     lock.unlock();
-    return prepare_(fs_, big_folder, file, make_640);
+    return prepare_(fs_, big, file, make_640);
   }
   jobs_.erase(jobs_.begin(), queued);
   work_ready_.notify_all();
@@ -152,13 +153,14 @@ PreparedPicture DerivePool::Take(const std::string& big_folder, const std::strin
   jobs_.pop_front();
   work_ready_.notify_all();  // one more may start now
   lock.unlock();
-  if (job->make_640 != make_640) return prepare_(fs_, big_folder, file, make_640);
+  if (job->make_640 != make_640) return prepare_(fs_, big, file, make_640);
   return std::move(job->result);
 }
 
 void DerivePool::Drop(const std::string& big_folder) {
   std::lock_guard lock(mutex_);
-  std::erase_if(jobs_, [&](const std::shared_ptr<Job>& job) { return job->folder == big_folder; });
+  std::erase_if(jobs_,
+                [&](const std::shared_ptr<Job>& job) { return job->big.path == big_folder; });
   work_ready_.notify_all();
 }
 

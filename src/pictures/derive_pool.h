@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -33,12 +34,19 @@ struct DeriveSettings {
   std::uint64_t memory_budget = 0;      // 0: no limit
 };
 
+/// A BIG folder whose pictures are prepared: its path (ending with "/") and its sideways
+/// folder (SidewaysFolderOf), looked up once for all its pictures.
+struct BigFolder {
+  std::string path;
+  std::optional<std::string> sideways;
+};
+
 /// How a picture is prepared: PreparerFor's, or what a check does instead.
-using Preparer = std::function<PreparedPicture(SharedReads& fs, const std::string& big_folder,
+using Preparer = std::function<PreparedPicture(SharedReads& fs, const BigFolder& big,
                                                const std::string& file, bool make_640)>;
 
-/// Makes pictures as `settings` say: reads the picture `file` of the `BIG` folder `big_folder`
-/// (ending with "/") and, for a picture with a sideways picture, that one, and makes the
+/// Makes pictures as `settings` say: reads the picture `file` of the `BIG` folder `big` and,
+/// for a picture with a sideways picture, that one, and makes the
 /// derived copies in memory; the modern album applies the EXIF orientation of a picture
 /// without a sideways picture. A file larger than the memory budget is not read: error 7.
 /// Reads files only; safe on any thread. Never throws: failures land in `error`.
@@ -61,13 +69,13 @@ class DerivePool {
   DerivePool& operator=(const DerivePool&) = delete;
 
   /// Queues the pictures of a folder, in the order the walk will take them.
-  void Submit(const std::string& big_folder, const std::vector<std::string>& files, bool make_640);
+  void Submit(const BigFolder& big, const std::vector<std::string>& files, bool make_640);
 
   /// The prepared picture, made with `make_640`. Takes the queued result, waiting for it
   /// (queued or being made) and calling `wait_turn` about every 10 ms meanwhile, and forgets
   /// the pictures queued before it, which the walk passed over; a picture not queued, or made
   /// with another `make_640`, is prepared here.
-  PreparedPicture Take(const std::string& big_folder, const std::string& file, bool make_640,
+  PreparedPicture Take(const BigFolder& big, const std::string& file, bool make_640,
                        const std::function<void()>& wait_turn);
 
   /// Forgets the queued and finished pictures of a folder that the walk will not take.

@@ -21,12 +21,12 @@ TEST(ParallelDeriveTest, ThePoolHandsEachPictureItsOwnCopies) {
   std::atomic<int> turns = 0;
   // Each picture says what it was made of, and whether a worker made it ahead or the walk at
   // its turn. The second ones are slow, so that the walk waits and keeps the window alive.
-  const Preparer mark = [&](SharedReads&, const std::string& folder, const std::string& file,
+  const Preparer mark = [&](SharedReads&, const BigFolder& folder, const std::string& file,
                             bool make_640) {
     for (int ms = 0; file == "2" && turns == 0 && ms < 5000; ++ms) {
       std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
-    const std::string made = folder + file + (make_640 ? " 640" : "") +
+    const std::string made = folder.path + file + (make_640 ? " 640" : "") +
                              (std::this_thread::get_id() == walk ? " at its turn" : " ahead");
     PreparedPicture prepared;
     prepared.images.album.assign(made.begin(), made.end());
@@ -35,16 +35,16 @@ TEST(ParallelDeriveTest, ThePoolHandsEachPictureItsOwnCopies) {
   RealFileSystem fs;
   DerivePool pool(fs, 3, 2, mark);
   const auto take = [&](const std::string& folder, const std::string& file, bool make_640) {
-    const PreparedPicture prepared = pool.Take(folder, file, make_640, [&] { ++turns; });
+    const PreparedPicture prepared = pool.Take({folder, {}}, file, make_640, [&] { ++turns; });
     return std::string(prepared.images.album.begin(), prepared.images.album.end());
   };
-  pool.Submit("A/", {"1", "2", "3"}, true);
-  pool.Submit("B/", {"1", "2", "3"}, true);
+  pool.Submit({"A/", {}}, {"1", "2", "3"}, true);
+  pool.Submit({"B/", {}}, {"1", "2", "3"}, true);
   EXPECT_EQ(take("A/", "2", true), "A/2 640 ahead");  // A/1 is passed over
   EXPECT_GT(turns, 0);
   EXPECT_EQ(take("B/", "3", true), "B/3 640 ahead");  // so are A/3, B/1 and B/2
   EXPECT_EQ(take("A/", "1", true), "A/1 640 at its turn");
-  pool.Submit("C/", {"1", "2"}, true);
+  pool.Submit({"C/", {}}, {"1", "2"}, true);
   EXPECT_EQ(take("C/", "1", false), "C/1 at its turn");  // the box changed since
   pool.Drop("C/");                                       // the walk of C/ ended
   EXPECT_EQ(take("C/", "2", true), "C/2 640 at its turn");

@@ -251,7 +251,7 @@ TEST(ModernPictures, AboveTheMemoryBudgetAreRefusedBeforeDecoding) {
   std::filesystem::resize_file(make("S.JPG", "cp base.jpg S.JPG"), std::uint64_t{1} << 40);
   RealFileSystem fs;
   const PreparedPicture prepared =
-      PreparerFor({Fitting::kFill, 64 << 20})(fs, tree.root() + "/", "S.JPG", true);
+      PreparerFor({Fitting::kFill, 64 << 20})(fs, {tree.root() + "/", {}}, "S.JPG", true);
   EXPECT_THROW(std::rethrow_exception(prepared.error), SnapError);
 }
 
