@@ -25,13 +25,10 @@ constexpr int kSpacerRowCells = 19;
 std::pair<std::string, std::string> DeclaredSize(Session& session, const std::string& path,
                                                  bool portrait) {
   std::pair<std::string, std::string> size = {portrait ? "216" : "288", portrait ? "288" : "216"};
-  AlbumFiles* files = session.files;
-  const std::optional<std::string> relative = files ? files->Relative(path) : std::nullopt;
-  if (!relative || !files->record()) return size;
-  const std::optional<RecordedFile> recorded = files->record()->Find(*relative);
-  const std::optional<FileStat> now = session.fs.Stat(path);
-  if (recorded && recorded->origin.role == Origin::Role::kAlbum && now &&
-      FileStamp{now->size, now->times.modified} == recorded->stamp) {
+  const std::optional<FileStat> now = session.files ? session.fs.Stat(path) : std::nullopt;
+  const std::optional<RecordedFile> recorded =
+      now ? session.files->AsWritten(path, *now) : std::nullopt;
+  if (recorded && recorded->origin.role == Origin::Role::kAlbum) {
     size = {std::to_string(recorded->origin.width), std::to_string(recorded->origin.height)};
   }
   return size;

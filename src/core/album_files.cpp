@@ -64,6 +64,15 @@ std::optional<std::string> AlbumFiles::Relative(const std::string& path) const {
   return RelativePath(album_, path);
 }
 
+std::optional<RecordedFile> AlbumFiles::AsWritten(const std::string& path,
+                                                  const FileStat& now) const {
+  const std::optional<std::string> relative = Relative(path);
+  if (!record_ || !relative || !now.is_file) return std::nullopt;
+  std::optional<RecordedFile> recorded = record_->Find(*relative);
+  if (!recorded || recorded->stamp != StampOf(now)) return std::nullopt;
+  return recorded;
+}
+
 std::optional<std::string> AlbumFiles::OriginalsFolderFor(const std::string& folder) {
   // The path as written, and where its links lead: a folder of originals reached through a
   // link named like anything else is still one, and so is a link named like one.

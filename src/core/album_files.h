@@ -106,6 +106,10 @@ class AlbumFiles {
   /// outside.
   std::optional<std::string> Relative(const std::string& path) const;
 
+  /// What the record holds of the file `path`, when the file is as it was written (`now` is
+  /// what the file system tells of it now); nothing otherwise, or without a record.
+  std::optional<RecordedFile> AsWritten(const std::string& path, const FileStat& now) const;
+
   /// Throws error 70 when a write into `folder` would touch originals (see the class).
   void GuardOriginals(const std::string& folder);
   /// Whether a write into `folder` would touch originals. Never throws.

@@ -61,6 +61,11 @@ struct FileStat {
   bool is_directory = false;
 };
 
+/// A file's stamp as `stat` tells it: what to compare with the stamp it had when written.
+inline FileStamp StampOf(const FileStat& stat) {
+  return {stat.size, stat.times.modified};
+}
+
 /// Holds a folder for one run: another run asking for the same folder is refused until this
 /// one is destroyed, or until its process ends, however it ends.
 class FolderLock {

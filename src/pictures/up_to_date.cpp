@@ -37,10 +37,9 @@ bool CopyIsUpToDate(AlbumFiles& files, const CopyPlace& place, const PictureSour
   if (recorded) {
     const Origin now = OriginOf(files, place, sources);
     const Origin& then = recorded->origin;
-    return recorded->stamp == FileStamp{copy->size, copy->times.modified} &&
-           then.role == now.role && then.original == now.original &&
-           then.original_file == now.original_file && then.sideways == now.sideways &&
-           then.options == now.options;
+    return recorded->stamp == StampOf(*copy) && then.role == now.role &&
+           then.original == now.original && then.original_file == now.original_file &&
+           then.sideways == now.sideways && then.options == now.options;
   }
   // Made before the record (or by a run that ended before recording it): by the times.
   std::int64_t newest = Newest(sources.original_stat->times);

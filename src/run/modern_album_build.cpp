@@ -18,14 +18,9 @@ namespace {
 std::optional<std::pair<int, int>> SizeOf(Session& session, const std::string& path) {
   const std::optional<FileStat> now = session.fs.Stat(path);
   if (!now || !now->is_file) return std::nullopt;
-  AlbumFiles& files = session.Files();
-  const std::optional<std::string> relative = files.Relative(path);
-  if (files.record() && relative) {
-    const std::optional<RecordedFile> recorded = files.record()->Find(*relative);
-    if (recorded && recorded->stamp == FileStamp{now->size, now->times.modified} &&
-        recorded->origin.width > 0) {
-      return std::pair(recorded->origin.width, recorded->origin.height);
-    }
+  if (const std::optional<RecordedFile> recorded = session.Files().AsWritten(path, *now);
+      recorded && recorded->origin.width > 0) {
+    return std::pair(recorded->origin.width, recorded->origin.height);
   }
   try {
     const std::vector<unsigned char> bytes = session.fs.ReadFile(path);

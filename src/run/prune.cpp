@@ -130,7 +130,7 @@ std::vector<PruneFinding> PruneFindings(Session& session, const AlbumRecord* rec
     told.insert(path);
     const std::optional<FileStat> now = fs.Stat(path);
     if (!now) return;  // gone already
-    const bool unchanged = now->is_file && FileStamp{now->size, now->times.modified} == file.stamp;
+    const bool unchanged = now->is_file && StampOf(*now) == file.stamp;
     findings.push_back({path, unchanged, unchanged ? "" : "changed since it was written"});
   };
 

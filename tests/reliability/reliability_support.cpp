@@ -102,7 +102,7 @@ std::vector<std::string> Differences(const TempTree& tree, const std::string& ro
   if (!problem.empty()) found.push_back("!" + problem);
   for (const auto& [path, file] : record->files()) {
     const auto now = real.Stat(tree.Path(root) + "/" + path);
-    if (!now || FileStamp{now->size, now->times.modified} != file.stamp) {
+    if (!now || StampOf(*now) != file.stamp) {
       found.push_back("?" + root + "/" + path);
     }
   }
