@@ -66,11 +66,6 @@ const std::map<std::string, CheckBox> kBoxes = {{"jpg", CheckBox::kCreateJpg},
                                                 {"modern", CheckBox::kModern}};
 const std::map<std::string, int> kErrnos = {{"ENOSPC", ENOSPC}, {"EACCES", EACCES}, {"EIO", EIO}};
 
-std::string ReadAll(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
 std::string Unquote(const std::string& text) {
   const bool quoted = text.size() > 1 && text.starts_with('"') && text.ends_with('"');
   return quoted ? text.substr(1, text.size() - 2) : text;
@@ -200,7 +195,7 @@ TEST_P(GoldenAlbumTest, ShowsAndWritesExactlyWhatItShould) {
       {"pause", [&] { std::this_thread::sleep_for(std::chrono::milliseconds(20)); }},
       {"compare", [&] { compare.insert(words.begin(), words.end()); }},
   };
-  std::istringstream lines(ReadAll(dir / "case.txt"));
+  std::istringstream lines(testing::ReadWhole(dir / "case.txt"));
   for (std::string line; std::getline(lines, line);) {
     if (line.empty() || line.starts_with('#')) continue;
     const size_t colon = line.find(": ");
@@ -228,7 +223,7 @@ TEST_P(GoldenAlbumTest, ShowsAndWritesExactlyWhatItShould) {
       // The album's record holds times: the transcript shows when a run wrote it.
       if (entry.is_regular_file() && name != kRecordName &&
           (compare.empty() || compare.contains(name)))
-        found[name] = ReadAll(entry.path());
+        found[name] = testing::ReadWhole(entry.path());
     }
     return found;
   };
@@ -239,7 +234,7 @@ TEST_P(GoldenAlbumTest, ShowsAndWritesExactlyWhatItShould) {
     for (const auto& [name, bytes] : made) std::ofstream(dir / "expected" / name) << bytes;
     std::ofstream(dir / "transcript.txt", std::ios::binary) << transcript;
   }
-  EXPECT_EQ(transcript, ReadAll(dir / "transcript.txt"));
+  EXPECT_EQ(transcript, testing::ReadWhole(dir / "transcript.txt"));
   const auto expected = read(dir / "expected");
   for (const auto& [name, bytes] : expected) EXPECT_EQ(made[name], bytes) << name;
   EXPECT_EQ(made.size(), expected.size()) << "files in the album that should not be there";

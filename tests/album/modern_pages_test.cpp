@@ -17,23 +17,19 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string ReadAll(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
 class ModernPagesTest : public ::testing::TestWithParam<std::string> {};
 
 TEST_P(ModernPagesTest, AreWrittenAsExpected) {
   const fs::path dir = fs::path(SNAPNOOK_TEST_DATA) / "modern" / GetParam();
-  const auto pages = ModernPages(testing::ReadModernAlbum(ReadAll(dir / "album.txt")), 2026);
+  const auto pages =
+      ModernPages(testing::ReadModernAlbum(testing::ReadWhole(dir / "album.txt")), 2026);
   if (std::getenv("SNAPNOOK_UPDATE_GOLDEN")) {
     fs::remove_all(dir / "expected");
     fs::create_directories(dir / "expected");
     for (const auto& [name, bytes] : pages) std::ofstream(dir / "expected" / name) << bytes;
   }
   for (const auto& [name, bytes] : pages)
-    EXPECT_EQ(bytes, ReadAll(dir / "expected" / name)) << name;
+    EXPECT_EQ(bytes, testing::ReadWhole(dir / "expected" / name)) << name;
   const auto files = fs::directory_iterator(dir / "expected");
   EXPECT_EQ(pages.size(), std::distance(begin(files), end(files)));
 }

@@ -22,11 +22,6 @@ namespace {
 
 using Bytes = std::vector<unsigned char>;
 
-Bytes Read(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), {}};
-}
-
 struct Row {
   std::string name, fit, size, copies, make, reference;
   friend void PrintTo(const Row& row, std::ostream* out) { *out << row.name; }
@@ -61,7 +56,7 @@ std::string SizeText(const DerivedImages::Size& size) {
 DerivedImages Derive(const std::string& path, Fitting fitting) {
   DeriveInput input;
   input.path = path;
-  input.bytes = Read(path);
+  input.bytes = testing::ReadBytes(path);
   input.make_640 = true;
   input.fitting = fitting;
   input.apply_orientation = true;
@@ -119,7 +114,7 @@ TEST_P(ModernPictures, AreUprightInProportionAndLikeTheirReference) {
                              shape + " PNG24:" + to)
                                 .c_str()),
                 0);
-      return Read(tree.Path(to));
+      return testing::ReadBytes(tree.Path(to));
     };
     album = magick(picture, made.album_size, "album.png", turned);
     thumbnail = magick("album.png", made.thumbnail_size, "thumb.png", "");
@@ -222,7 +217,7 @@ TEST(ModernPictures, AboveTheMemoryBudgetAreRefusedBeforeDecoding) {
     for (const auto& row : rows) {
       DeriveInput input;
       input.path = row.path;
-      input.bytes = Read(row.path);
+      input.bytes = testing::ReadBytes(row.path);
       input.make_640 = true;
       input.fitting = Fitting::kFill;
       input.memory_budget = row.budget;
@@ -237,7 +232,7 @@ TEST(ModernPictures, AboveTheMemoryBudgetAreRefusedBeforeDecoding) {
     }
     // A check refuses the bomb too.
     try {
-      TestDecode(Read(rows[5].path), rows[5].path);
+      TestDecode(testing::ReadBytes(rows[5].path), rows[5].path);
       wrong += fprintf(stderr, "a check decoded the bomb\n");
     } catch (const SnapError& error) {
       if (error.number() != kErrOutOfMemory) wrong += fprintf(stderr, "%s\n", error.what());

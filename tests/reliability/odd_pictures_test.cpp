@@ -42,11 +42,6 @@ std::vector<Odd> Table() {
   return rows;
 }
 
-std::vector<unsigned char> Bytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), {}};
-}
-
 // The largest difference of a band between the mean colours of two pictures in the middles of
 // their four quadrants, clear of the edges.
 double ColourDistance(const std::string& a, const std::string& b) {
@@ -161,7 +156,7 @@ void ExpectOutOfMemory([[maybe_unused]] const std::string& path,
     try {
       DeriveInput input;
       input.path = path;
-      input.bytes = Bytes(path);
+      input.bytes = testing::ReadBytes(path);
       MakeDerivedImages(input);
     } catch (const SnapError& e) {
       _exit(e.number() == 7 && e.description() == "Out of memory: " + path ? 0 : 2);
@@ -192,7 +187,7 @@ TEST(OddPictures, ThePlanarPathTakesCameraPicturesAndMakesWhatLibvipsMakes) {
   pictures.emplace_back(tree.Path("camera.jpg"), "planes");
   for (const auto& [path, expected] : pictures) {
     SCOPED_TRACE(path);
-    const std::vector<unsigned char> bytes = Bytes(path);
+    const std::vector<unsigned char> bytes = testing::ReadBytes(path);
     const testing::JpegFacts f = testing::ReadJpegFacts(path);
     // The program's sizes, landscape and portrait, and two thirds of the picture decoded at each
     // DCT scale, where that is large enough for squares of 8 x 8 to tell.

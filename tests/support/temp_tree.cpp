@@ -65,6 +65,16 @@ void TempTree::WriteFile(const std::string& relative, const std::string& bytes) 
   if (!(out << bytes)) throw std::runtime_error("cannot write " + Path(relative));
 }
 
+std::string ReadWhole(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), {}};
+}
+
+std::vector<unsigned char> ReadBytes(const fs::path& path) {
+  const std::string bytes = ReadWhole(path);
+  return {bytes.begin(), bytes.end()};
+}
+
 std::string TempTree::ReadFile(const std::string& relative) const {
   std::ifstream in(Path(relative), std::ios::binary);
   if (!in) throw std::runtime_error("cannot read " + Path(relative));

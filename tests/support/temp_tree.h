@@ -16,6 +16,10 @@ namespace snapnook::testing {
 void AddToTree(const std::string& root, const std::string& line);
 /// `text` with each "\xHH" replaced by the byte HH.
 std::string Unescaped(std::string text);
+/// The whole content of the file `path`; empty when it cannot be read.
+std::string ReadWhole(const std::filesystem::path& path);
+/// The same, as bytes.
+std::vector<unsigned char> ReadBytes(const std::filesystem::path& path);
 
 /// A fresh folder under the system's temporary folder, removed with everything in it when the
 /// object goes. Paths given to its helpers are relative to it.
